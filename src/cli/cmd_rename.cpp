@@ -1,0 +1,68 @@
+#include <cstdio>
+
+#include "cli/args.h"
+#include "cli/cli_host.h"
+#include "cli/commands.h"
+#include "engine/rename_run.h"
+#include "engine/scan.h"
+#include "platform/shell_folder_info.h"
+
+namespace tunaro::cli {
+
+int CmdRename(int argc, char** argv) {
+  const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"}, {"-t", "-p", "--log-dir"});
+  if (!args.Error.empty() || args.Operands.size() != 1) {
+    std::fprintf(stderr, "tunaro-cli rename: %s\n",
+                 args.Error.empty() ? "give exactly one FOLDER" : args.Error.c_str());
+    return kExitUsage;
+  }
+  const std::string type = args.Value("-t", "mp3");
+  const int row = engine::FileTypeRowByName(type);
+  if (row < 0) {
+    std::fprintf(stderr, "tunaro-cli rename: unknown type '%s'\n", type.c_str());
+    return kExitUsage;
+  }
+  std::string desktop = args.Value("--log-dir");
+  if (desktop.empty() && (args.Has("--log") || args.Has("--undo")))
+    desktop = platform::TShellFolderInfo().DesktopDir;
+
+  TCliHost host(desktop);
+  auto& state = host.State();
+  state.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
+  state.ProcessSubDirectory = args.Has("-r");
+  state.KeepLog = args.Has("--log");
+  state.CreateUndoBatch = args.Has("--undo");
+
+  std::string folder = args.Operands[0];
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  engine::FolderRefresh(host, folder);
+  if (host.Entries().Count() == 0) {
+    host.EndProgress();
+    std::fprintf(stderr, "tunaro-cli rename: no %s file found in %s\n", type.c_str(),
+                 folder.c_str());
+    return kExitUsage;
+  }
+  host.Entries().SetAllChecked(true);
+
+  engine::TReaders readers;
+  engine::TRunSettings settings;
+  settings.Template = args.Value("-p", engine::kTemplatePresets[0]);
+  settings.KeepLog = state.KeepLog;
+  settings.CreateUndoBatch = state.CreateUndoBatch;
+  settings.DryRun = args.Has("-n");
+  const platform::TIoError error = engine::RenameRun(host, readers, settings);
+  host.EndProgress();
+
+  const auto& c = state.Counters;
+  const std::string ext = state.CurrentExtension.empty() ? "" : state.CurrentExtension.substr(1);
+  std::printf("总共找到%s文件：%d 个\n成功换名：%d 个\n换名失败：%d 个\n", ext.c_str(), c.Total,
+              c.Success, c.Failure);
+  if (error) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "tunaro-cli rename: %s: %s\n", error.Path.c_str(), error.Text().c_str());
+    return kExitUsage;
+  }
+  return c.Failure > 0 ? kExitSomeFailed : kExitOk;
+}
+
+}  // namespace tunaro::cli

@@ -1,0 +1,14 @@
+// The commands of tunaro-cli, one file each.
+#pragma once
+
+namespace tunaro::cli {
+
+// Exit codes shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitUsage = 2;  // also: no file found, an I/O error of an output file
+
+int CmdRename(int argc, char** argv);
+int CmdTags(int argc, char** argv);
+
+}  // namespace tunaro::cli

@@ -1,0 +1,37 @@
+// tunaro-cli: the rename engine from the command line, for scripts, benchmarks and servers.
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage:\n"
+    "  tunaro-cli rename [-t TYPE] [-p TEMPLATE] [-r] [--log] [--undo] [--log-dir DIR] [-n] FOLDER\n"
+    "      Renames every file of TYPE in FOLDER from its tag data.\n"
+    "      TYPE: mp3 (default) vqf ogg ape mpp mpc ra rm ram wma\n"
+    "      TEMPLATE: default \"%1 - %2\"; %1..%6 stand for the tag fields\n"
+    "      -r: subfolders too; --log, --undo: write the run log and the undo batch file into\n"
+    "      the desktop folder (or DIR); -n: show what would be renamed, change nothing.\n"
+    "  tunaro-cli tags FILE...\n"
+    "      Prints what each reader finds in the files, one JSON object per line.\n"
+    "Exit status: 0 all renamed, 1 some file failed, 2 usage error, no file found or an\n"
+    "I/O error of the log or undo file.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "rename") return tunaro::cli::CmdRename(argc, argv);
+  if (command == "tags") return tunaro::cli::CmdTags(argc, argv);
+  if (command == "help" || command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return tunaro::cli::kExitOk;
+  }
+  std::fputs(kUsage, stderr);
+  return tunaro::cli::kExitUsage;
+}

@@ -1,0 +1,55 @@
+// What the engine needs of its front end (the window, the command line, a test): the list,
+// the run settings and counters, the counter display refresh and the desktop folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/file_list.h"
+#include "engine/file_types.h"
+
+namespace tunaro::engine {
+
+struct TCounters {
+  int32_t Total = 0;
+  int32_t Success = 0;
+  int32_t Failure = 0;
+  int32_t Progress = 0;  // percent, 0..100
+};
+
+// The run settings and counters that live as long as the front end.
+struct TRunState {
+  std::string CurrentExtension{kDefaultExtension};
+  std::string CurrentFolder;  // ends with "/"
+  TCounters Counters;
+  bool ProcessSubDirectory = false;
+  bool CreateUndoBatch = false;
+  bool KeepLog = false;
+  bool ExportSelectedOnly = false;
+};
+
+// The outcome of one checked file, for front ends that show each one.
+struct TFileOutcome {
+  const std::string& OldPath;
+  const std::string& NewPath;  // empty when no new name was built
+  bool Success;
+};
+
+class TEngineHost {
+ public:
+  virtual ~TEngineHost() = default;
+
+  virtual TFileList& Entries() = 0;
+  virtual TRunState& State() = 0;
+  // Shows the four counters and lets pending events run. Called after every entry.
+  virtual void CounterDisplayRefresh() = 0;
+  // Where the run log and undo files go; may be empty.
+  virtual std::string DesktopDir() const = 0;
+
+  // Long work begins and ends (the window shows the hourglass).
+  virtual void BeginBusy() {}
+  virtual void EndBusy() {}
+  virtual void FileDone(const TFileOutcome&) {}
+};
+
+}  // namespace tunaro::engine

@@ -1,0 +1,34 @@
+// How a new file name is made: the track text, the template expansion, the illegal-character
+// filter, and the path parts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tunaro::engine {
+
+using TFieldValues = std::array<std::string, 6>;  // %1 .. %6
+
+// "0" and the number, of which the last two characters remain: 7 -> "07", 123 -> "23".
+std::string TrackText(uint8_t track);
+
+// Replaces %1 by the first value, then %2 by the second, ... %6, each over the result of the
+// previous step. A value that holds its own placeholder is not expanded again, so the
+// expansion always ends.
+std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values);
+
+// The nine single-byte replacements in their order: / > < | : * ? \ " become
+// blank ) ( blank - blank blank blank '. A zero byte becomes a blank too, since it would cut
+// the name at the system call.
+void FilterIllegalChars(std::string& name);
+
+// From the last dot of the file-name part to the end, dot included; empty when none.
+std::string ExtractFileExt(std::string_view path);
+// Everything up to and including the last "/".
+std::string ExtractFilePath(std::string_view path);
+// Everything after the last "/".
+std::string ExtractFileName(std::string_view path);
+
+}  // namespace tunaro::engine

@@ -1,0 +1,31 @@
+// The batch rename run: for every checked entry, read the tag with the reader of the file's
+// own extension, fill the template, filter, rename within the folder, count, log.
+#pragma once
+
+#include <string>
+
+#include "engine/host.h"
+#include "engine/readers.h"
+#include "platform/clock.h"
+#include "platform/io_error.h"
+
+namespace tunaro::engine {
+
+struct TRunSettings {
+  std::string Template;  // UTF-8, as typed
+  bool KeepLog = false;
+  bool CreateUndoBatch = false;
+  // Reports what would happen and changes nothing: no rename, no attribute, no log files.
+  bool DryRun = false;
+  platform::TClock Clock = platform::NowTexts;
+};
+
+// The new full path for an entry, from the six values (GBK, as the readers give them).
+std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
+                         const TFieldValues& gbkValues);
+
+// Runs over the host's list. Returns the I/O error of the run log or the undo file that
+// stopped the run early, or no error. Files renamed before such a stop keep their new names.
+platform::TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& settings);
+
+}  // namespace tunaro::engine

@@ -1,0 +1,50 @@
+// The run log (one file that grows by a section per run) and the undo batch file (a new
+// file of "ren" commands per run), both in GBK with CR LF line ends, in the desktop folder.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/fs.h"
+
+namespace tunaro::engine {
+
+inline constexpr const char* kRunLogName = "自动改名运行记录.txt";
+
+// The folder the files go into: the desktop folder with a "/" added; "/" when it is empty.
+std::string RunFilesFolder(const std::string& desktopDir);
+
+// "撤销自动改名(" date "#" time ").bat", the time's ":" turned into "-", and every other
+// character a file name may not hold turned into "-" as well.
+std::string UndoBatchName(const platform::TDateTimeTexts& now);
+
+class TRunLog {
+ public:
+  // Appends to the log (creating it) and writes the section header.
+  platform::TIoError Open(const std::string& folder, const platform::TDateTimeTexts& now);
+  platform::TIoError Success(const std::string& oldPath, const std::string& newPath);
+  platform::TIoError Failure(const std::string& oldPath, const std::string& newPath);
+  // Writes the summary and closes. `extension` is the current extension with its dot.
+  platform::TIoError Close(const platform::TDateTimeTexts& now, const std::string& extension,
+                           int32_t total, int32_t success, int32_t failure);
+  bool IsOpen() const { return File_.IsOpen(); }
+
+ private:
+  platform::TTextFile File_;
+};
+
+class TUndoBatch {
+ public:
+  platform::TIoError Open(const std::string& folder, const platform::TDateTimeTexts& now);
+  // `ren "new path" "old name"`: the file by its new full path, the old name without folder.
+  platform::TIoError Renamed(const std::string& oldPath, const std::string& newPath);
+  platform::TIoError Close();
+  bool IsOpen() const { return File_.IsOpen(); }
+  const std::string& Path() const { return Path_; }
+
+ private:
+  platform::TTextFile File_;
+  std::string Path_;
+};
+
+}  // namespace tunaro::engine

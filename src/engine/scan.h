@@ -1,0 +1,27 @@
+// The folder scans that fill the file list, the folder refresh that runs them, and the
+// handler of files dropped onto the front end.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/host.h"
+
+namespace tunaro::engine {
+
+// Appends the folder's files whose names end in the current extension, letter case ignored.
+// `folder` ends with "/". Only regular files (and links to them) become entries.
+void FlatScan(TEngineHost& host, const std::string& folder);
+
+// Appends the files of the folder and all its subfolders, depth first in the file system's
+// order, whose extension equals the current extension byte for byte. A folder reached again
+// through a link is not scanned twice.
+void RecursiveScan(TEngineHost& host, const std::string& folder);
+
+// Rebuilds the list from the folder (the tree's path; empty when nothing is selected).
+void FolderRefresh(TEngineHost& host, const std::string& treePath);
+
+// Replaces the list with the dropped paths, unchecked, kept whole.
+void DropFiles(TEngineHost& host, const std::vector<std::string>& paths);
+
+}  // namespace tunaro::engine

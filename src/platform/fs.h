@@ -1,0 +1,100 @@
+// File system services: attributes, directory enumeration, the rename that never replaces,
+// and the text files the program writes. Paths are the file system's own bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/io_error.h"
+
+struct __dirstream;
+
+namespace tunaro::platform {
+
+// Attribute flags, with the meaning the program gives them on this system:
+// read-only is the owner's write bit off, hidden is a name that starts with a dot.
+enum : int32_t {
+  faReadOnly = 0x01,
+  faHidden = 0x02,
+  faSysFile = 0x04,
+  faDirectory = 0x10,
+  faArchive = 0x20,
+  faAnyFile = 0x3F,
+};
+
+// Attributes of the path (links followed), or -1 when it cannot be read.
+int32_t GetAttributes(const std::string& path);
+// Sets the read-only flag as asked (the other flags are not stored on this system).
+// Clearing read-only sets the owner write bit. Returns 0 or the errno.
+int SetAttributes(const std::string& path, int32_t attributes);
+
+// What a directory entry is, taken from the directory itself when it says so, so that a
+// plain listing needs no stat per entry.
+enum class TEntryKind : uint8_t { File, Directory, Other };
+
+struct TDirEntry {
+  std::string_view Name;  // valid until the next call of Next
+  TEntryKind Kind = TEntryKind::Other;
+};
+
+// Reads one directory in the file system's order, without "." and "..". A link is reported
+// as what it points to; a dangling link or a device, FIFO or socket is Other.
+class TDirReader {
+ public:
+  TDirReader() = default;
+  ~TDirReader();
+  TDirReader(const TDirReader&) = delete;
+  TDirReader& operator=(const TDirReader&) = delete;
+
+  // Opens the folder ("" stands for "/"); false when it cannot be read.
+  bool Open(const std::string& folder);
+  bool Next(TDirEntry& entry);
+  // Device and inode of the open folder, to notice a folder reached twice through links.
+  bool Identity(uint64_t& device, uint64_t& inode) const;
+  void Close();
+
+ private:
+  __dirstream* Dir_ = nullptr;
+};
+
+// Wildcard match of a file name against a mask of '*' and '?', letter case of ASCII ignored,
+// as the Windows file system matches.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Renames within one folder and never replaces an existing file, on every file system.
+// A new path equal to the old one byte for byte succeeds if the file exists and leaves it alone.
+// Returns 0 or the errno (EEXIST when the name is taken).
+int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
+
+bool FileExists(const std::string& path);
+
+// A text file written from byte strings. Every write is checked; the first error stops
+// further writing and is kept, so that the caller can report it and still close.
+class TTextFile {
+ public:
+  enum class TMode { Create, Append, AppendOrCreate };
+
+  TTextFile() = default;
+  ~TTextFile();
+  TTextFile(const TTextFile&) = delete;
+  TTextFile& operator=(const TTextFile&) = delete;
+
+  // Create truncates an existing file; AppendOrCreate appends when the file exists.
+  TIoError Open(const std::string& path, TMode mode);
+  // Writes the bytes followed by CR LF.
+  TIoError WriteLine(std::string_view line);
+  TIoError Write(std::string_view bytes);
+  // Flushes and closes; a file that is not open closes without error.
+  TIoError Close();
+  bool IsOpen() const { return Fd_ >= 0; }
+
+ private:
+  TIoError Flush();
+  int Fd_ = -1;
+  std::string Path_;
+  std::string Buffer_;
+  TIoError Error_;
+};
+
+}  // namespace tunaro::platform

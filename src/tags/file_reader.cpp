@@ -1,0 +1,144 @@
+#include "tags/file_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tunaro::tags {
+
+TReadOnlyFile::~TReadOnlyFile() { Close(); }
+
+bool TReadOnlyFile::Open(const std::string& path) {
+  Close();
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; the type test below refuses it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  Fd_ = fd;
+  Size_ = st.st_size;
+  Position_ = 0;
+  return true;
+}
+
+int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
+  if (Fd_ < 0 || offset < 0) return -1;
+  size_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::pread(Fd_, out + done, count - done, offset + static_cast<int64_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+bool TReadOnlyFile::ReadExactAt(int64_t offset, void* buffer, size_t count) {
+  return ReadAt(offset, buffer, count) == static_cast<int64_t>(count);
+}
+
+bool TReadOnlyFile::Seek(int64_t position) {
+  if (Fd_ < 0 || position < 0) return false;
+  Position_ = position;
+  return true;
+}
+
+int64_t TReadOnlyFile::Read(void* buffer, size_t count) {
+  const int64_t n = ReadAt(Position_, buffer, count);
+  if (n > 0) Position_ += n;
+  return n;
+}
+
+bool TReadOnlyFile::ReadExact(void* buffer, size_t count) {
+  return Read(buffer, count) == static_cast<int64_t>(count);
+}
+
+void TReadOnlyFile::Close() {
+  if (Fd_ >= 0) ::close(Fd_);
+  Fd_ = -1;
+  Size_ = 0;
+  Position_ = 0;
+}
+
+bool TByteReader::Seek(size_t position) {
+  if (position > Size_) return false;
+  Pos_ = position;
+  return true;
+}
+
+bool TByteReader::Skip(size_t count) {
+  if (count > Remaining()) return false;
+  Pos_ += count;
+  return true;
+}
+
+const uint8_t* TByteReader::Peek(size_t count) const {
+  return count <= Remaining() ? Data_ + Pos_ : nullptr;
+}
+
+bool TByteReader::U8(uint8_t& value) {
+  const uint8_t* p = Peek(1);
+  if (p == nullptr) return false;
+  value = *p;
+  Pos_ += 1;
+  return true;
+}
+
+bool TByteReader::U16LE(uint16_t& value) {
+  const uint8_t* p = Peek(2);
+  if (p == nullptr) return false;
+  value = LoadU16LE(p);
+  Pos_ += 2;
+  return true;
+}
+
+bool TByteReader::U16BE(uint16_t& value) {
+  const uint8_t* p = Peek(2);
+  if (p == nullptr) return false;
+  value = LoadU16BE(p);
+  Pos_ += 2;
+  return true;
+}
+
+bool TByteReader::U32LE(uint32_t& value) {
+  const uint8_t* p = Peek(4);
+  if (p == nullptr) return false;
+  value = LoadU32LE(p);
+  Pos_ += 4;
+  return true;
+}
+
+bool TByteReader::U32BE(uint32_t& value) {
+  const uint8_t* p = Peek(4);
+  if (p == nullptr) return false;
+  value = LoadU32BE(p);
+  Pos_ += 4;
+  return true;
+}
+
+bool TByteReader::Bytes(size_t count, std::string& out) {
+  const uint8_t* p = Peek(count);
+  if (p == nullptr) return false;
+  out.assign(reinterpret_cast<const char*>(p), count);
+  Pos_ += count;
+  return true;
+}
+
+size_t TByteReader::BytesUpTo(size_t count, std::string& out) {
+  const size_t n = count < Remaining() ? count : Remaining();
+  out.assign(reinterpret_cast<const char*>(Data_ + Pos_), n);
+  Pos_ += n;
+  return n;
+}
+
+}  // namespace tunaro::tags

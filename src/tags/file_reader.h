@@ -1,0 +1,89 @@
+// The one way the tag readers touch a file: read-only, regular files only, every read
+// bounded by the caller's buffer and the file's end, and the file closed by the destructor
+// on every path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tunaro::tags {
+
+class TReadOnlyFile {
+ public:
+  TReadOnlyFile() = default;
+  ~TReadOnlyFile();
+  TReadOnlyFile(const TReadOnlyFile&) = delete;
+  TReadOnlyFile& operator=(const TReadOnlyFile&) = delete;
+
+  // Opens for reading only. Anything but a regular file (or a link to one) is refused, so a
+  // FIFO or device named like an audio file never blocks or feeds endless data.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return Fd_ >= 0; }
+  // Size in bytes at open time.
+  int64_t Size() const { return Size_; }
+
+  // Reads up to `count` bytes at `offset` into `buffer`; returns the number read (short at
+  // the end of the file), or -1 on an error or a negative offset.
+  int64_t ReadAt(int64_t offset, void* buffer, size_t count);
+  // Reads exactly `count` bytes at `offset`; false on any shortfall.
+  bool ReadExactAt(int64_t offset, void* buffer, size_t count);
+
+  // A stream position for readers that walk the file front to back.
+  bool Seek(int64_t position);  // false for a negative position
+  int64_t Position() const { return Position_; }
+  bool AtEnd() const { return Position_ >= Size_; }
+  int64_t Read(void* buffer, size_t count);  // advances by the bytes read
+  bool ReadExact(void* buffer, size_t count);
+
+  void Close();
+
+ private:
+  int Fd_ = -1;
+  int64_t Size_ = 0;
+  int64_t Position_ = 0;
+};
+
+// Reads numbers and bytes out of a block already in memory. Every getter checks the bytes
+// that remain; a read past the end fails (returns false) and leaves the position alone.
+class TByteReader {
+ public:
+  TByteReader(const uint8_t* data, size_t size) : Data_(data), Size_(size) {}
+
+  size_t Position() const { return Pos_; }
+  size_t Remaining() const { return Size_ - Pos_; }
+  bool Seek(size_t position);
+  bool Skip(size_t count);
+
+  bool U8(uint8_t& value);
+  bool U16LE(uint16_t& value);
+  bool U16BE(uint16_t& value);
+  bool U32LE(uint32_t& value);
+  bool U32BE(uint32_t& value);
+  // Takes `count` bytes as text.
+  bool Bytes(size_t count, std::string& out);
+  // Takes at most `count` bytes, cut at the end of the block; returns how many were taken.
+  size_t BytesUpTo(size_t count, std::string& out);
+  // A view of `count` bytes at the position, without moving; nullptr past the end.
+  const uint8_t* Peek(size_t count) const;
+
+ private:
+  const uint8_t* Data_;
+  size_t Size_;
+  size_t Pos_ = 0;
+};
+
+// Little- and big-endian values of a fixed array, for headers read whole.
+inline uint16_t LoadU16LE(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t LoadU16BE(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+inline uint32_t LoadU32LE(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+inline uint32_t LoadU32BE(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+         static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
+}
+
+}  // namespace tunaro::tags

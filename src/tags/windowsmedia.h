@@ -1,0 +1,24 @@
+// Windows Media (WMA): the five texts of the content description object, UTF-16LE to GBK.
+#pragma once
+
+#include <string>
+
+namespace tunaro::tags {
+
+class TWindowsMedia {
+ public:
+  TWindowsMedia() { Clear(); }
+
+  void Clear();
+  // False when the file does not begin with the header object or cannot be read; Found = result.
+  bool Load(const std::string& fileName);
+
+  bool Found;
+  std::string Title;
+  std::string Author;
+  std::string Copyright;
+  std::string Description;
+  std::string Rating;
+};
+
+}  // namespace tunaro::tags

@@ -1,0 +1,92 @@
+#include "support/temp_dir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tunaro::test {
+
+namespace fs = std::filesystem;
+
+TTempDir::TTempDir() {
+  std::string tmpl = (fs::temp_directory_path() / "tunaro-test-XXXXXX").string();
+  if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  Path_ = tmpl;
+}
+
+TTempDir::~TTempDir() {
+  std::error_code ec;
+  // Give back write permission that a test may have taken away, so that all can go.
+  for (auto it = fs::recursive_directory_iterator(Path_, fs::directory_options::skip_permission_denied, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(Path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(Path_, ec);
+}
+
+std::string TTempDir::Write(std::string_view name, std::string_view bytes) const {
+  const std::string path = *this / name;
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+std::string TTempDir::MakeDir(std::string_view name) const {
+  const std::string path = *this / name;
+  fs::create_directories(path);
+  return path;
+}
+
+std::vector<std::string> TTempDir::List(std::string_view sub) const {
+  std::vector<std::string> names;
+  const std::string dir = sub.empty() ? Path_ : *this / sub;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+std::string ID3v1Block(std::string_view title, std::string_view artist, std::string_view album,
+                       std::string_view year, std::string_view comment, uint8_t track,
+                       uint8_t genre) {
+  std::string b(128, '\0');
+  b.replace(0, 3, "TAG");
+  auto put = [&](size_t at, std::string_view s, size_t width) {
+    b.replace(at, std::min(s.size(), width), s.substr(0, width));
+  };
+  put(3, title, 30);
+  put(33, artist, 30);
+  put(63, album, 30);
+  put(93, year, 4);
+  put(97, comment, track ? 28 : 30);
+  if (track) b[126] = static_cast<char>(track);
+  b[127] = static_cast<char>(genre);
+  return b;
+}
+
+std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track) {
+  return std::string(200, '\xFF') + ID3v1Block(title, artist, "", "", "", track);
+}
+
+}  // namespace tunaro::test

@@ -1,0 +1,44 @@
+// Real temporary folders and files for the tests, removed again when the test ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunaro::test {
+
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  // The folder, without a trailing "/".
+  const std::string& Path() const { return Path_; }
+  // Full path of a name inside the folder.
+  std::string operator/(std::string_view name) const { return Path_ + "/" + std::string(name); }
+
+  // Writes a file (creating folders on the way) and returns its full path.
+  std::string Write(std::string_view name, std::string_view bytes) const;
+  std::string MakeDir(std::string_view name) const;
+  // Names in the folder, sorted.
+  std::vector<std::string> List(std::string_view sub = "") const;
+
+ private:
+  std::string Path_;
+};
+
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// A 128-byte ID3v1.1 block (track given) or ID3v1.0 block (track 0).
+std::string ID3v1Block(std::string_view title, std::string_view artist,
+                       std::string_view album = "", std::string_view year = "",
+                       std::string_view comment = "", uint8_t track = 0, uint8_t genre = 255);
+
+// Some audio-like bytes followed by an ID3v1 tag: a small MP3 file as the rename run sees it.
+std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track = 0);
+
+}  // namespace tunaro::test
