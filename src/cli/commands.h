@@ -10,5 +10,7 @@ inline constexpr int kExitUsage = 2;  // also: no file found, an I/O error of an
 
 int CmdRename(int argc, char** argv);
 int CmdTags(int argc, char** argv);
+int CmdExport(int argc, char** argv);
+int CmdUndo(int argc, char** argv);
 
 }  // namespace tunaro::cli

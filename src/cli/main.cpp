@@ -18,6 +18,10 @@ const char* const kUsage =
     "      the desktop folder (or DIR); -n: show what would be renamed, change nothing.\n"
     "  tunaro-cli tags FILE...\n"
     "      Prints what each reader finds in the files, one JSON object per line.\n"
+    "  tunaro-cli export -f html|m3u|pls [-t TYPE] [-r] FOLDER OUTPUT\n"
+    "      Writes the folder's file list as an HTML page or a playlist (GBK).\n"
+    "  tunaro-cli undo [-n] FILE.bat\n"
+    "      Renames the files of an undo batch file back; -n shows what it would do.\n"
     "Exit status: 0 all renamed, 1 some file failed, 2 usage error, no file found or an\n"
     "I/O error of the log or undo file.\n";
 
@@ -28,6 +32,8 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "rename") return tunaro::cli::CmdRename(argc, argv);
   if (command == "tags") return tunaro::cli::CmdTags(argc, argv);
+  if (command == "export") return tunaro::cli::CmdExport(argc, argv);
+  if (command == "undo") return tunaro::cli::CmdUndo(argc, argv);
   if (command == "help" || command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return tunaro::cli::kExitOk;
