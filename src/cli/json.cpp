@@ -11,13 +11,16 @@ std::string JsonString(std::string_view s) {
   std::string out = "\"";
   for (const char ch : s) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c == '"') out += "\\\"";
-    else if (c == '\\') out += "\\\\";
+    if (c == '"')
+      out += "\\\"";
+    else if (c == '\\')
+      out += "\\\\";
     else if (c < 0x20 || c == 0x7F) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "\\u%04x", c);
       out += buf;
-    } else out += ch;
+    } else
+      out += ch;
   }
   return out + "\"";
 }

@@ -10,7 +10,8 @@ namespace {
 
 const char* const kUsage =
     "Usage:\n"
-    "  tunaro-cli rename [-t TYPE] [-p TEMPLATE] [-r] [--log] [--undo] [--log-dir DIR] [-n] FOLDER\n"
+    "  tunaro-cli rename [-t TYPE] [-p TEMPLATE] [-r] [--log] [--undo] [--log-dir DIR] [-n] "
+    "FOLDER\n"
     "      Renames every file of TYPE in FOLDER from its tag data.\n"
     "      TYPE: mp3 (default) vqf ogg ape mpp mpc ra rm ram wma\n"
     "      TEMPLATE: default \"%1 - %2\"; %1..%6 stand for the tag fields\n"

@@ -31,8 +31,8 @@ const std::array<TFileType, 10> kFileTypes = {{
     {"WindowsMedia(*.WMA)", ".wma", kLegendE},
 }};
 
-const std::array<const char*, 4> kTemplatePresets = {
-    "%1 - %2", "%1 - %3 - %2", "%1 - %3 (%4) - %2", "%1 - %3 (%4) - %6 - %2"};
+const std::array<const char*, 4> kTemplatePresets = {"%1 - %2", "%1 - %3 - %2", "%1 - %3 (%4) - %2",
+                                                     "%1 - %3 (%4) - %6 - %2"};
 
 namespace {
 

@@ -20,8 +20,8 @@ bool ReadFieldValues(TReaders& r, TReaderKind kind, const std::string& path, TFi
       }
       r.ID3v2.Load(path);
       if (!r.ID3v2.Found) return false;
-      v = {r.ID3v2.Artist, r.ID3v2.Title, r.ID3v2.Album, r.ID3v2.Year, r.ID3v2.Comment,
-           TrackText(r.ID3v2.Track)};
+      v = {r.ID3v2.Artist, r.ID3v2.Title,   r.ID3v2.Album,
+           r.ID3v2.Year,   r.ID3v2.Comment, TrackText(r.ID3v2.Track)};
       return true;
     case TReaderKind::TwinVQ:
       r.TwinVQ.Load(path);

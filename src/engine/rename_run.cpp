@@ -62,7 +62,8 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {
-    c.Progress = static_cast<int32_t>((static_cast<int64_t>(c.Success) + c.Failure) * 100 / c.Total);
+    c.Progress =
+        static_cast<int32_t>((static_cast<int64_t>(c.Success) + c.Failure) * 100 / c.Total);
     host.CounterDisplayRefresh();
     if (static_cast<size_t>(i) >= list.Count() || !list.Checked(static_cast<size_t>(i))) continue;
     const std::string oldPath = list.Path(static_cast<size_t>(i));

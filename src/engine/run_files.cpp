@@ -16,7 +16,9 @@ std::string DateTimeText(const platform::TDateTimeTexts& now) {
 }
 
 // Literals are written in the source as UTF-8 and go out as GBK.
-std::string G(const char* literal) { return Utf8ToGbk(literal); }
+std::string G(const char* literal) {
+  return Utf8ToGbk(literal);
+}
 
 }  // namespace
 

@@ -95,8 +95,10 @@ void FolderRefresh(TEngineHost& host, const std::string& treePath) {
   host.BeginBusy();
   // Nothing selected lists nothing (rather than the root of the file system).
   if (!treePath.empty()) {
-    if (state.ProcessSubDirectory) RecursiveScan(host, state.CurrentFolder);
-    else FlatScan(host, state.CurrentFolder);
+    if (state.ProcessSubDirectory)
+      RecursiveScan(host, state.CurrentFolder);
+    else
+      FlatScan(host, state.CurrentFolder);
   }
   host.EndBusy();
   if (host.Entries().Generation() != generation) return;  // superseded: the newer refresh counts

@@ -13,7 +13,8 @@ namespace tunaro::platform {
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 // For paths written into the log, undo and list files: converted when the bytes are valid
-// UTF-8, else written as they stand (a file name of another encoding must not be mangled).
+// UTF-8 and GBK holds every character, else written as they stand (a file name must not be
+// mangled into one that names no file).
 std::string Utf8ToGbkOrRaw(std::string_view bytes);
 // UTF-16 little-endian code units (2 bytes each) to GBK.
 std::string Utf16LeToGbk(const uint8_t* data, size_t units);

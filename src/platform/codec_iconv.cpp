@@ -29,8 +29,7 @@ class TConverter {
   // Converts the input; a unit that cannot be converted is replaced by `replacement` after
   // skipping `skip` input bytes. Returns false only if the converter is unavailable.
   template <typename SkipFn>
-  bool Convert(std::string_view in, std::string& out, std::string_view replacement,
-               SkipFn skip) {
+  bool Convert(std::string_view in, std::string& out, std::string_view replacement, SkipFn skip) {
     if (Cd_ == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(Cd_, nullptr, nullptr, nullptr, nullptr);
     out.clear();
@@ -71,9 +70,12 @@ size_t SkipGbk(std::string_view s) {
 size_t Utf8SequenceLength(std::string_view s) {
   const auto lead = static_cast<unsigned char>(s[0]);
   size_t n = 1;
-  if (lead >= 0xF0 && lead <= 0xF4) n = 4;
-  else if (lead >= 0xE0) n = 3;
-  else if (lead >= 0xC2 && lead < 0xE0) n = 2;
+  if (lead >= 0xF0 && lead <= 0xF4)
+    n = 4;
+  else if (lead >= 0xE0)
+    n = 3;
+  else if (lead >= 0xC2 && lead < 0xE0)
+    n = 2;
   if (n > s.size()) return 1;
   for (size_t i = 1; i < n; ++i)
     if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
@@ -123,7 +125,11 @@ std::string Utf8ToGbk(std::string_view utf8) {
 std::string Utf8ToGbkOrRaw(std::string_view bytes) {
   if (IsAscii(bytes)) return std::string(bytes);
   if (!IsValidUtf8(bytes)) return std::string(bytes);
-  return Utf8ToGbk(bytes);
+  std::string gbk = Utf8ToGbk(bytes);
+  // A character GBK lacks would become "?", and the path would name no file: an undo line
+  // could never find it again. Such a path is written as it stands.
+  if (GbkToUtf8(gbk) != bytes) return std::string(bytes);
+  return gbk;
 }
 
 std::string Utf16LeToGbk(const uint8_t* data, size_t units) {
@@ -156,17 +162,22 @@ bool IsValidUtf8(std::string_view s) {
     }
     size_t n;
     uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F;
-    else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F;
-    else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07;
-    else return false;
+    if (c >= 0xC2 && c <= 0xDF)
+      n = 2, cp = c & 0x1F;
+    else if (c >= 0xE0 && c <= 0xEF)
+      n = 3, cp = c & 0x0F;
+    else if (c >= 0xF0 && c <= 0xF4)
+      n = 4, cp = c & 0x07;
+    else
+      return false;
     if (i + n > s.size()) return false;
     for (size_t k = 1; k < n; ++k) {
       const auto t = static_cast<unsigned char>(s[i + k]);
       if ((t & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (t & 0x3F);
     }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
       return false;
     i += n;
   }

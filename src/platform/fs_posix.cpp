@@ -19,8 +19,10 @@ std::string_view BaseName(std::string_view path) {
 
 int32_t AttributesFromStat(const struct stat& st, std::string_view path) {
   int32_t attr = 0;
-  if (S_ISDIR(st.st_mode)) attr |= faDirectory;
-  else attr |= faArchive;
+  if (S_ISDIR(st.st_mode))
+    attr |= faDirectory;
+  else
+    attr |= faArchive;
   if ((st.st_mode & S_IWUSR) == 0) attr |= faReadOnly;
   const std::string_view name = BaseName(path);
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") attr |= faHidden;
@@ -39,13 +41,17 @@ int SetAttributes(const std::string& path, int32_t attributes) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return errno;
   mode_t mode = st.st_mode & 07777;
-  if (attributes & faReadOnly) mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
-  else mode |= S_IWUSR;
+  if (attributes & faReadOnly)
+    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  else
+    mode |= S_IWUSR;
   if (mode == (st.st_mode & 07777)) return 0;
   return chmod(path.c_str(), mode) == 0 ? 0 : errno;
 }
 
-TDirReader::~TDirReader() { Close(); }
+TDirReader::~TDirReader() {
+  Close();
+}
 
 bool TDirReader::Open(const std::string& folder) {
   Close();
@@ -73,10 +79,14 @@ bool TDirReader::Next(TDirEntry& entry) {
       case DT_UNKNOWN: {
         // Follow the link (or ask the inode) to learn what the entry really is.
         struct stat st;
-        if (fstatat(dirfd(Dir_), n, &st, 0) != 0) entry.Kind = TEntryKind::Other;
-        else if (S_ISREG(st.st_mode)) entry.Kind = TEntryKind::File;
-        else if (S_ISDIR(st.st_mode)) entry.Kind = TEntryKind::Directory;
-        else entry.Kind = TEntryKind::Other;
+        if (fstatat(dirfd(Dir_), n, &st, 0) != 0)
+          entry.Kind = TEntryKind::Other;
+        else if (S_ISREG(st.st_mode))
+          entry.Kind = TEntryKind::File;
+        else if (S_ISDIR(st.st_mode))
+          entry.Kind = TEntryKind::Directory;
+        else
+          entry.Kind = TEntryKind::Other;
         return true;
       }
       default:
@@ -145,7 +155,9 @@ bool FileExists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-TTextFile::~TTextFile() { Close(); }
+TTextFile::~TTextFile() {
+  Close();
+}
 
 TIoError TTextFile::Open(const std::string& path, TMode mode) {
   Close();

@@ -27,6 +27,8 @@ std::string IoErrorText(int err) {
   }
 }
 
-std::string TIoError::Text() const { return IoErrorText(Errno); }
+std::string TIoError::Text() const {
+  return IoErrorText(Errno);
+}
 
 }  // namespace tunaro::platform

@@ -1,7 +1,7 @@
 #include <fcntl.h>
-#include <cerrno>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "platform/shell_open.h"
 

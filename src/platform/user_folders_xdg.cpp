@@ -21,8 +21,10 @@ std::map<std::string, std::string> ReadUserDirs(const TUserEnvironment& env) {
     std::string value = line.substr(eq + 1);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) value = env.Home + value.substr(5);
-    else if (value.empty() || value[0] != '/') continue;
+    if (value.rfind("$HOME", 0) == 0)
+      value = env.Home + value.substr(5);
+    else if (value.empty() || value[0] != '/')
+      continue;
     while (value.size() > 1 && value.back() == '/') value.pop_back();
     dirs[name] = value;
   }
@@ -34,8 +36,10 @@ std::map<std::string, std::string> ReadUserDirs(const TUserEnvironment& env) {
 TUserEnvironment TUserEnvironment::FromProcess() {
   TUserEnvironment env;
   if (const char* home = std::getenv("HOME")) env.Home = home;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) env.ConfigHome = config;
-  else if (!env.Home.empty()) env.ConfigHome = env.Home + "/.config";
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+    env.ConfigHome = config;
+  else if (!env.Home.empty())
+    env.ConfigHome = env.Home + "/.config";
   return env;
 }
 
@@ -59,7 +63,8 @@ std::optional<TUserKey> TUserKey::Open(const std::string& key, const TUserEnviro
     if (FileExists(data + "/fonts")) k.Values_["Fonts"] = data + "/fonts";
     if (FileExists(data + "/applications")) k.Values_["Programs"] = data + "/applications";
     if (FileExists(data + "/recently-used.xbel")) k.Values_["Recent"] = data;
-    if (FileExists(env.ConfigHome + "/autostart")) k.Values_["Startup"] = env.ConfigHome + "/autostart";
+    if (FileExists(env.ConfigHome + "/autostart"))
+      k.Values_["Startup"] = env.ConfigHome + "/autostart";
   }
   return k;
 }

@@ -9,7 +9,9 @@
 
 namespace tunaro::tags {
 
-TReadOnlyFile::~TReadOnlyFile() { Close(); }
+TReadOnlyFile::~TReadOnlyFile() {
+  Close();
+}
 
 bool TReadOnlyFile::Open(const std::string& path) {
   Close();

@@ -33,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TExpandCase{"%1 - %2", {"A", "B", "", "", "", ""}, "A - B"},
         TExpandCase{"%1 - %2", {"", "B", "", "", "", ""}, " - B"},
-        TExpandCase{"%1 - %3 (%4) - %6 - %2", {"A", "T", "Al", "2002", "", "07"}, "A - Al (2002) - 07 - T"},
+        TExpandCase{
+            "%1 - %3 (%4) - %6 - %2", {"A", "T", "Al", "2002", "", "07"}, "A - Al (2002) - 07 - T"},
         TExpandCase{"%1%1", {"x", "", "", "", "", ""}, "xx"},
         TExpandCase{"fixed", {"A", "B", "", "", "", ""}, "fixed"},
         TExpandCase{"", {"A", "B", "", "", "", ""}, ""},
@@ -60,12 +61,9 @@ TEST_P(FilterTest, ReplacesEveryIllegalByteKeepingTheLength) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FilterTest,
-    ::testing::Values(TFilterCase{"A/B - Why?", "A B - Why "},
-                      TFilterCase{"a>b<c", "a)b(c"},
-                      TFilterCase{"x|y*z", "x y z"},
-                      TFilterCase{"Artist: Title", "Artist- Title"},
-                      TFilterCase{"sub\\x", "sub x"},
-                      TFilterCase{"say \"hi\"", "say 'hi'"},
+    ::testing::Values(TFilterCase{"A/B - Why?", "A B - Why "}, TFilterCase{"a>b<c", "a)b(c"},
+                      TFilterCase{"x|y*z", "x y z"}, TFilterCase{"Artist: Title", "Artist- Title"},
+                      TFilterCase{"sub\\x", "sub x"}, TFilterCase{"say \"hi\"", "say 'hi'"},
                       TFilterCase{std::string("a\0b", 3), "a b"},
                       TFilterCase{" .lead and trail. ", " .lead and trail. "},
                       TFilterCase{"歌手 - 歌名", "歌手 - 歌名"}));
@@ -94,22 +92,25 @@ TEST_P(DispatchTest, FindsTheReaderByExtension) {
   EXPECT_EQ(ReaderForExtension(c.Extension), c.Kind);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DispatchTest,
-    ::testing::Values(TDispatchCase{".mp3", 1, TReaderKind::MP3}, TDispatchCase{".Mp3", 1, TReaderKind::MP3},
-                      TDispatchCase{".", 1, TReaderKind::MP3}, TDispatchCase{".M", 1, TReaderKind::MP3},
-                      TDispatchCase{".mp", 1, TReaderKind::MP3}, TDispatchCase{".vqf", 5, TReaderKind::TwinVQ},
-                      TDispatchCase{".ogg", 9, TReaderKind::OggVorbis},
-                      TDispatchCase{".ape", 13, TReaderKind::Monkey},
-                      TDispatchCase{".mpp", 17, TReaderKind::MPEGplus},
-                      TDispatchCase{".mpc", 21, TReaderKind::MPEGplus},
-                      TDispatchCase{".ra", 25, TReaderKind::RealMedia},
-                      TDispatchCase{".R", 25, TReaderKind::RealMedia},
-                      TDispatchCase{".rm", 28, TReaderKind::RealMedia},
-                      TDispatchCase{".ram", 31, TReaderKind::RealMedia},
-                      TDispatchCase{".wma", 35, TReaderKind::WindowsMedia},
-                      TDispatchCase{"", 0, TReaderKind::None}, TDispatchCase{".txt", 0, TReaderKind::None},
-                      TDispatchCase{".mp3x", 0, TReaderKind::None}));
+INSTANTIATE_TEST_SUITE_P(Table, DispatchTest,
+                         ::testing::Values(TDispatchCase{".mp3", 1, TReaderKind::MP3},
+                                           TDispatchCase{".Mp3", 1, TReaderKind::MP3},
+                                           TDispatchCase{".", 1, TReaderKind::MP3},
+                                           TDispatchCase{".M", 1, TReaderKind::MP3},
+                                           TDispatchCase{".mp", 1, TReaderKind::MP3},
+                                           TDispatchCase{".vqf", 5, TReaderKind::TwinVQ},
+                                           TDispatchCase{".ogg", 9, TReaderKind::OggVorbis},
+                                           TDispatchCase{".ape", 13, TReaderKind::Monkey},
+                                           TDispatchCase{".mpp", 17, TReaderKind::MPEGplus},
+                                           TDispatchCase{".mpc", 21, TReaderKind::MPEGplus},
+                                           TDispatchCase{".ra", 25, TReaderKind::RealMedia},
+                                           TDispatchCase{".R", 25, TReaderKind::RealMedia},
+                                           TDispatchCase{".rm", 28, TReaderKind::RealMedia},
+                                           TDispatchCase{".ram", 31, TReaderKind::RealMedia},
+                                           TDispatchCase{".wma", 35, TReaderKind::WindowsMedia},
+                                           TDispatchCase{"", 0, TReaderKind::None},
+                                           TDispatchCase{".txt", 0, TReaderKind::None},
+                                           TDispatchCase{".mp3x", 0, TReaderKind::None}));
 
 TEST(FileTypes, CountCaptionFollowsTheExtension) {
   EXPECT_EQ(CountCaption(".mp3"), "MP3文件数量：");

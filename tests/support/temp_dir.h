@@ -34,9 +34,9 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
 // A 128-byte ID3v1.1 block (track given) or ID3v1.0 block (track 0).
-std::string ID3v1Block(std::string_view title, std::string_view artist,
-                       std::string_view album = "", std::string_view year = "",
-                       std::string_view comment = "", uint8_t track = 0, uint8_t genre = 255);
+std::string ID3v1Block(std::string_view title, std::string_view artist, std::string_view album = "",
+                       std::string_view year = "", std::string_view comment = "", uint8_t track = 0,
+                       uint8_t genre = 255);
 
 // Some audio-like bytes followed by an ID3v1 tag: a small MP3 file as the rename run sees it.
 std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track = 0);

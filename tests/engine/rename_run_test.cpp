@@ -1,0 +1,219 @@
+#include "engine/rename_run.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/run_files.h"
+#include "engine/scan.h"
+#include "platform/codec.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::engine {
+namespace {
+
+using platform::Utf8ToGbk;
+using test::ID3v1Block;
+using test::ReadFile;
+using test::TaggedMp3;
+using test::TRecordingHost;
+using test::TTempDir;
+
+const platform::TDateTimeTexts kNow{"2002-12-31", "9:05:07"};
+
+class RenameRunTest : public ::testing::Test {
+ protected:
+  RenameRunTest() : Host(Desktop.Path()) {
+    Settings.Template = "%1 - %2";
+    Settings.Clock = [] { return kNow; };
+  }
+  // Lists the music folder as the window would and checks the named entries.
+  void ListAndCheck(const std::vector<std::string>& names) {
+    FolderRefresh(Host, Music.Path());
+    for (size_t i = 0; i < Host.List.Count(); ++i)
+      for (const auto& n : names)
+        if (Host.List.Path(i) == Music / n) Host.List.SetChecked(i, true);
+  }
+  platform::TIoError Run() { return RenameRun(Host, Readers, Settings); }
+  std::string Log() const { return ReadFile(Desktop / kRunLogName); }
+  std::string Undo() const { return ReadFile(Desktop / UndoBatchName(kNow)); }
+
+  TTempDir Music, Desktop;
+  TRecordingHost Host;
+  TReaders Readers;
+  TRunSettings Settings;
+};
+
+TEST_F(RenameRunTest, RenamesFromID3v1AndFiltersIllegalCharacters) {
+  Music.Write("track01.MP3", TaggedMp3("A/B", "Why?"));
+  ListAndCheck({"track01.MP3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"A B - Why .MP3"});
+  EXPECT_EQ(Host.Run.Counters.Success, 1);
+  EXPECT_EQ(Host.Run.Counters.Progress, 100);
+  EXPECT_EQ(Host.Run.CurrentExtension, ".MP3");  // the last file's own spelling
+}
+
+TEST_F(RenameRunTest, TagTextsAreGbkAndBecomeNativeNames) {
+  // "歌手" and "歌名" in GBK, with a zero byte inside the title.
+  Music.Write("a.mp3", std::string(64, 'x') +
+                           ID3v1Block(std::string("\xB8\xE8\xC3\xFB\0X", 6), "\xB8\xE8\xCA\xD6"));
+  ListAndCheck({"a.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"歌手 - 歌名 X.mp3"});
+}
+
+TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
+  Music.Write("1.mp3", TaggedMp3("A", "One", 1));
+  Music.Write("2.mp3", std::string(300, 'x'));  // no tag at all
+  Music.Write("3.mp3", TaggedMp3("A", "Taken"));
+  Music.Write("A - Taken.mp3", "the file that holds the name");
+  Music.Write("4.mp3", TaggedMp3("A", "Locked"));
+  Music.Write("5.mp3", TaggedMp3("A", "Unchecked"));
+  ASSERT_EQ(chmod((Music / "4.mp3").c_str(), 0444), 0);
+  Settings.KeepLog = Settings.CreateUndoBatch = true;
+  ListAndCheck({"1.mp3", "2.mp3", "3.mp3", "4.mp3"});
+  ASSERT_FALSE(Run());
+
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"2.mp3", "3.mp3", "5.mp3", "A - Locked.mp3",
+                                                    "A - One.mp3", "A - Taken.mp3"}));
+  EXPECT_EQ(ReadFile(Music / "A - Taken.mp3"), "the file that holds the name");
+  struct stat st;
+  ASSERT_EQ(stat((Music / "A - Locked.mp3").c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IWUSR);  // the read-only flag stays cleared
+  EXPECT_EQ(Host.Run.Counters.Success, 2);
+  EXPECT_EQ(Host.Run.Counters.Failure, 2);
+  EXPECT_EQ(Host.Run.Counters.Total, 6);
+
+  // The log lines follow the list's order, which is the file system's.
+  std::string body;
+  for (size_t i = 0; i < Host.List.Count(); ++i) {
+    const std::string& p = Host.List.Path(i);
+    const std::string name = p.substr(p.rfind('/') + 1);
+    if (name == "1.mp3") body += Utf8ToGbk("成功：") + p + " -> " + Music / "A - One.mp3" + "\r\n";
+    if (name == "2.mp3") body += Utf8ToGbk("失败：") + p + " -> \r\n";
+    if (name == "3.mp3")
+      body += Utf8ToGbk("失败：") + p + " -> " + Music / "A - Taken.mp3" + "\r\n";
+    if (name == "4.mp3")
+      body += Utf8ToGbk("成功：") + p + " -> " + Music / "A - Locked.mp3" + "\r\n";
+  }
+  const std::string dt = "2002-12-31 9:05:07";
+  EXPECT_EQ(Log(), "\r\n" + Utf8ToGbk("执行日期时间：") + dt + "\r\n" + std::string(35, '-') +
+                       "\r\n" + body + std::string(26, '-') + "\r\n" + Utf8ToGbk("完成时间：") +
+                       dt + "\r\n" +
+                       Utf8ToGbk("总共找到mp3文件：6 个\r\n成功换名：2 个\r\n换名失败：2 个\r\n"));
+  const std::string undo = Undo();
+  EXPECT_EQ(undo.substr(0, undo.find("\r\n")), Utf8ToGbk("rem 执行日期时间：") + dt);
+  EXPECT_NE(undo.find("ren \"" + Music / "A - One.mp3" + "\" \"1.mp3\"\r\n"), std::string::npos);
+  EXPECT_NE(undo.find("ren \"" + Music / "A - Locked.mp3" + "\" \"4.mp3\"\r\n"), std::string::npos);
+  EXPECT_EQ(undo.substr(undo.size() - 14), Utf8ToGbk("rem 操作完成") + "\r\n");
+}
+
+TEST_F(RenameRunTest, NothingCheckedVisitsAllAndWritesOnlyFrames) {
+  for (int i = 0; i < 3; ++i) Music.Write(std::to_string(i) + ".mp3", TaggedMp3("A", "B"));
+  Settings.KeepLog = Settings.CreateUndoBatch = true;
+  ListAndCheck({});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Host.Run.Counters.Success + Host.Run.Counters.Failure, 0);
+  EXPECT_EQ(Host.Run.Counters.Progress, 100);
+  EXPECT_EQ(Undo(), Utf8ToGbk("rem 执行日期时间：2002-12-31 9:05:07\r\nrem 操作完成\r\n"));
+  EXPECT_EQ(Log().find(Utf8ToGbk("成功：")), std::string::npos);
+  // The summary names the chosen type's extension when no entry was processed.
+  EXPECT_NE(Log().find(Utf8ToGbk("总共找到mp3文件：3 个")), std::string::npos);
+}
+
+TEST_F(RenameRunTest, GaugeAdvancesOnlyAsCheckedEntriesFinish) {
+  std::vector<std::string> checked;
+  for (int i = 0; i < 10; ++i) Host.List.Append(Music.Write(std::to_string(i) + ".mp3", "x"));
+  Host.List.SetChecked(0, true);
+  Host.List.SetChecked(9, true);
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Host.ProgressSteps(), (std::vector<int>{0, 10, 100}));
+}
+
+TEST_F(RenameRunTest, SameNameForTwoFilesRenamesOnlyTheFirst) {
+  Settings.Template = "fixed";
+  Host.List.Append(Music.Write("a.mp3", TaggedMp3("A", "B")));
+  Host.List.Append(Music.Write("b.mp3", TaggedMp3("C", "D")));
+  Host.List.SetAllChecked(true);
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"b.mp3", "fixed.mp3"}));
+  EXPECT_EQ(Host.Run.Counters.Failure, 1);
+}
+
+TEST_F(RenameRunTest, AFileThatAlreadyHasItsNameCountsAsSuccess) {
+  Host.List.Append(Music.Write("A - B.mp3", TaggedMp3("A", "B")));
+  Host.List.SetAllChecked(true);
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Host.Run.Counters.Success, 1);
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"A - B.mp3"});
+}
+
+TEST_F(RenameRunTest, UnknownExtensionsAndFoldersFailWithoutReader) {
+  Host.List.Append(Music.Write("notes.txt", TaggedMp3("A", "B")));
+  Host.List.Append(Music.MakeDir("folder"));
+  Host.List.SetAllChecked(true);
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Host.Run.Counters.Failure, 2);
+  EXPECT_EQ(Host.Run.CurrentExtension, "");
+  EXPECT_EQ(Host.Outcomes[0].NewPath, "");
+}
+
+TEST_F(RenameRunTest, DryRunChangesNothingButAnswersAsTheRunWould) {
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  Music.Write("b.mp3", TaggedMp3("A", "B"));
+  Settings.DryRun = Settings.KeepLog = true;
+  ListAndCheck({"a.mp3", "b.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+  EXPECT_EQ(Host.Run.Counters.Success, 1);
+  EXPECT_EQ(Host.Run.Counters.Failure, 1);
+  EXPECT_FALSE(test::Exists(Desktop / kRunLogName));
+}
+
+TEST_F(RenameRunTest, TwoRunsAppendTwoLogSections) {
+  Settings.KeepLog = true;
+  ASSERT_FALSE(Run());
+  ASSERT_FALSE(Run());
+  const std::string log = Log();
+  EXPECT_EQ(log.rfind("\r\n" + Utf8ToGbk("执行日期时间："), 0), 0u);
+  EXPECT_NE(log.find(Utf8ToGbk("个\r\n\r\n执行日期时间：")), std::string::npos);
+}
+
+TEST_F(RenameRunTest, UndoFileThatCannotBeCreatedStopsTheRunBeforeAnyRename) {
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  // A regular file where the desktop folder should be: the log cannot go there either.
+  const std::string notAFolder = Desktop.Write("file", "x");
+  TRecordingHost host(notAFolder);
+  host.List.Append(Music / "a.mp3");
+  host.List.SetAllChecked(true);
+  Settings.CreateUndoBatch = true;
+  const auto error = RenameRun(host, Readers, Settings);
+  EXPECT_EQ(error.Text(), "Path not found");
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"a.mp3"});
+  EXPECT_EQ(host.Run.Counters.Progress, 0);  // the panel shows the state at the stop
+}
+
+TEST_F(RenameRunTest, LogErrorStopsTheRunAfterTheOpenUndoFileIsClosed) {
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  Host.List.Append(Music / "a.mp3");
+  Host.List.SetAllChecked(true);
+  Settings.KeepLog = Settings.CreateUndoBatch = true;
+  // The log's name is taken by a folder: opening it fails, nothing is renamed.
+  Desktop.MakeDir(kRunLogName);
+  const auto error = Run();
+  EXPECT_TRUE(error);
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"a.mp3"});
+  EXPECT_FALSE(test::Exists(Desktop / UndoBatchName(kNow)));
+}
+
+TEST(UndoBatchName, ReplacesWhatAFileNameMayNotHold) {
+  EXPECT_EQ(UndoBatchName({"2002-12-31", "9:05:07"}), "撤销自动改名(2002-12-31#9-05-07).bat");
+  EXPECT_EQ(UndoBatchName({"12/31/02", "09:05:07 PM"}), "撤销自动改名(12-31-02#09-05-07 PM).bat");
+  EXPECT_EQ(RunFilesFolder(""), "/");
+  EXPECT_EQ(RunFilesFolder("/home/u/Desktop"), "/home/u/Desktop/");
+}
+
+}  // namespace
+}  // namespace tunaro::engine

@@ -1,0 +1,176 @@
+#include "engine/scan.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "platform/fs.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::engine {
+namespace {
+
+using test::TRecordingHost;
+using test::TTempDir;
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+class ScanTest : public ::testing::Test {
+ protected:
+  std::string Folder() const { return Dir.Path() + "/"; }
+  TTempDir Dir;
+  TRecordingHost Host;
+};
+
+TEST_F(ScanTest, FlatScanIgnoresCaseRecursiveScanDoesNot) {
+  Dir.Write("a.mp3", "x");
+  Dir.Write("B.MP3", "x");
+  Dir.Write("c.txt", "x");
+  FlatScan(Host, Folder());
+  EXPECT_EQ(Sorted(Host.Paths()), (std::vector<std::string>{Dir / "B.MP3", Dir / "a.mp3"}));
+  EXPECT_EQ(Host.Run.Counters.Total, 2);
+
+  TRecordingHost recursive;
+  RecursiveScan(recursive, Folder());
+  EXPECT_EQ(recursive.Paths(), std::vector<std::string>{Dir / "a.mp3"});
+}
+
+TEST_F(ScanTest, ExtensionMustMatchWhole) {
+  Host.Run.CurrentExtension = ".ra";
+  for (const char* name : {"a.ra", "b.ram", "c.rm", "d.RA"}) Dir.Write(name, "x");
+  FlatScan(Host, Folder());
+  EXPECT_EQ(Sorted(Host.Paths()), (std::vector<std::string>{Dir / "a.ra", Dir / "d.RA"}));
+  TRecordingHost recursive;
+  recursive.Run.CurrentExtension = ".ra";
+  RecursiveScan(recursive, Folder());
+  EXPECT_EQ(recursive.Paths(), std::vector<std::string>{Dir / "a.ra"});
+}
+
+TEST_F(ScanTest, FoldersAreNeverEntriesButRecursiveScanDescends) {
+  Dir.MakeDir("album.mp3");
+  Dir.Write("album.mp3/inner.mp3", "x");
+  Dir.Write("sub/deep/x.mp3", "x");
+  FlatScan(Host, Folder());
+  EXPECT_TRUE(Host.Paths().empty());
+  TRecordingHost recursive;
+  RecursiveScan(recursive, Folder());
+  EXPECT_EQ(Sorted(recursive.Paths()),
+            (std::vector<std::string>{Dir / "album.mp3/inner.mp3", Dir / "sub/deep/x.mp3"}));
+  EXPECT_EQ(recursive.Run.Counters.Total, 2);
+}
+
+TEST_F(ScanTest, RecursiveScanIsDepthFirstInDirectoryOrder) {
+  Dir.Write("x.mp3", "x");
+  Dir.Write("S/in.mp3", "x");
+  Dir.Write("y.mp3", "x");
+  // Whatever order the file system gives, a subfolder's files come at the subfolder's place.
+  std::vector<std::string> order;
+  platform::TDirReader dir;
+  ASSERT_TRUE(dir.Open(Dir.Path()));
+  platform::TDirEntry e;
+  while (dir.Next(e)) order.push_back(e.Name == "S" ? Dir / "S/in.mp3" : Dir / std::string(e.Name));
+  RecursiveScan(Host, Folder());
+  EXPECT_EQ(Host.Paths(), order);
+}
+
+TEST_F(ScanTest, SpecialFilesAndDanglingLinksAreNotEntries) {
+  Dir.Write("real.mp3", "x");
+  ASSERT_EQ(mkfifo((Dir / "pipe.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((Dir / "real.mp3").c_str(), (Dir / "link.mp3").c_str()), 0);
+  ASSERT_EQ(symlink((Dir / "gone.mp3").c_str(), (Dir / "dangling.mp3").c_str()), 0);
+  FlatScan(Host, Folder());
+  EXPECT_EQ(Sorted(Host.Paths()), (std::vector<std::string>{Dir / "link.mp3", Dir / "real.mp3"}));
+  TRecordingHost recursive;
+  RecursiveScan(recursive, Folder());
+  EXPECT_EQ(Sorted(recursive.Paths()),
+            (std::vector<std::string>{Dir / "link.mp3", Dir / "real.mp3"}));
+}
+
+TEST_F(ScanTest, LinkCycleIsScannedOnce) {
+  Dir.Write("a/x.mp3", "x");
+  ASSERT_EQ(symlink("..", (Dir / "a/up").c_str()), 0);
+  ASSERT_EQ(symlink((Dir.Path() + "/a").c_str(), (Dir / "again").c_str()), 0);
+  RecursiveScan(Host, Folder());
+  EXPECT_EQ(Host.Paths().size(), 1u);
+}
+
+TEST_F(ScanTest, EmptyExtensionListsEveryFileFlatAndFilesWithoutExtensionRecursively) {
+  Host.Run.CurrentExtension = "";
+  Dir.Write("a.mp3", "x");
+  Dir.Write("README", "x");
+  FlatScan(Host, Folder());
+  EXPECT_EQ(Host.Paths().size(), 2u);
+  TRecordingHost recursive;
+  recursive.Run.CurrentExtension = "";
+  RecursiveScan(recursive, Folder());
+  EXPECT_EQ(recursive.Paths(), std::vector<std::string>{Dir / "README"});
+}
+
+TEST_F(ScanTest, MissingFolderListsNothing) {
+  FlatScan(Host, Dir / "none/");
+  RecursiveScan(Host, Dir / "none/");
+  EXPECT_TRUE(Host.Paths().empty());
+}
+
+TEST_F(ScanTest, FolderRefreshRebuildsTheListUncheckedWithFreshCounters) {
+  Dir.Write("a.mp3", "x");
+  Dir.Write("sub/b.mp3", "x");
+  Host.List.Append("/old/entry.mp3");
+  Host.List.SetChecked(0, true);
+  Host.Run.Counters = {9, 5, 4, 100};
+  FolderRefresh(Host, Dir.Path());
+  EXPECT_EQ(Host.Run.CurrentFolder, Folder());
+  EXPECT_EQ(Host.Paths(), std::vector<std::string>{Dir / "a.mp3"});
+  EXPECT_FALSE(Host.List.Checked(0));
+  EXPECT_EQ(Host.Run.Counters.Total, 1);
+  EXPECT_EQ(Host.Run.Counters.Success, 0);
+  // The subfolder option takes effect at the next refresh.
+  Host.Run.ProcessSubDirectory = true;
+  FolderRefresh(Host, Folder());
+  EXPECT_EQ(Host.Run.CurrentFolder, Folder());  // no second slash
+  EXPECT_EQ(Host.Run.Counters.Total, 2);
+}
+
+TEST_F(ScanTest, NothingSelectedListsNothing) {
+  FolderRefresh(Host, "");
+  EXPECT_TRUE(Host.Paths().empty());
+  EXPECT_EQ(Host.Run.Counters.Total, 0);
+}
+
+TEST_F(ScanTest, RefreshDuringAScanSupersedesIt) {
+  for (int i = 0; i < 20; ++i) Dir.Write("a" + std::to_string(i) + ".mp3", "x");
+  TTempDir other;
+  other.Write("only.mp3", "x");
+  bool once = false;
+  Host.OnRefresh = [&] {
+    if (Host.List.Count() == 3 && !once) {
+      once = true;
+      FolderRefresh(Host, other.Path());
+    }
+  };
+  FolderRefresh(Host, Dir.Path());
+  EXPECT_EQ(Host.Paths(), std::vector<std::string>{other / "only.mp3"});
+  EXPECT_EQ(Host.Run.Counters.Total, 1);
+}
+
+TEST_F(ScanTest, DropReplacesTheListAndKeepsLongPathsWhole) {
+  for (int i = 0; i < 20; ++i) Host.List.Append("/m/" + std::to_string(i) + ".mp3");
+  Host.Run.Counters.Success = 4;
+  const std::string longPath = "/m/" + std::string(300, 'x') + ".mp3";
+  DropFiles(Host, {"/d/a.mp3", "/d/folder", longPath});
+  EXPECT_EQ(Host.Paths(), (std::vector<std::string>{"/d/a.mp3", "/d/folder", longPath}));
+  EXPECT_EQ(Host.Run.Counters.Total, 3);
+  EXPECT_EQ(Host.Run.Counters.Success, 4);  // left as it was
+  DropFiles(Host, {});
+  EXPECT_EQ(Host.List.Count(), 3u);
+}
+
+}  // namespace
+}  // namespace tunaro::engine
