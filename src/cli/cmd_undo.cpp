@@ -1,13 +1,78 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 
+#include "cli/args.h"
+#include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "engine/undo_replay.h"
+#include "platform/io_error.h"
 
 namespace tunaro::cli {
 
-// Comes with its own work.
-int CmdUndo(int, char**) {
-  std::fprintf(stderr, "tunaro-cli undo: not available yet\n");
-  return kExitUsage;
+namespace {
+
+// The runtime's texts know no "exists"; say it plainly, it is the common refusal here.
+std::string ErrorText(int err) {
+  if (err == EEXIST) return "File exists";
+  return platform::IoErrorText(err);
+}
+
+}  // namespace
+
+int CmdUndo(int argc, char** argv) {
+  const TArgs args(argc, argv, 2, {"-n"}, {});
+  if (!args.Error.empty() || args.Operands.size() != 1) {
+    std::fprintf(stderr, "tunaro-cli undo: %s\n",
+                 args.Error.empty() ? "give exactly one FILE.bat" : args.Error.c_str());
+    return kExitUsage;
+  }
+  const std::string& batchPath = args.Operands[0];
+  std::ifstream in(batchPath, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
+                 platform::IoErrorText(errno != 0 ? errno : ENOENT).c_str());
+    return kExitUsage;
+  }
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) {
+    std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
+                 platform::IoErrorText(EIO).c_str());
+    return kExitUsage;
+  }
+
+  const engine::TUndoBatchContent batch = engine::ParseUndoBatch(bytes);
+  for (size_t line : batch.BadLines)
+    std::fprintf(stderr, "tunaro-cli undo: %s:%zu: not a rem or ren line, skipped\n",
+                 batchPath.c_str(), line);
+  if (!batch.Steps.empty() && !batch.Closed)
+    std::fprintf(stderr,
+                 "tunaro-cli undo: %s has no closing line (the run stopped early); "
+                 "replaying the lines it has\n",
+                 batchPath.c_str());
+
+  const bool dryRun = args.Has("-n");
+  size_t done = 0;
+  const size_t failed =
+      engine::ReplayUndoBatch(batch, dryRun, [&](const engine::TUndoOutcome& outcome) {
+        std::string line = outcome.Errno == 0 ? kSuccessWord : kFailureWord;
+        line += outcome.Step.NewPath;
+        line += " -> ";
+        line += outcome.Step.OldPath;
+        if (outcome.Errno != 0)
+          line += " (line " + std::to_string(outcome.Step.LineNumber) + ": " +
+                  ErrorText(outcome.Errno) + ")";
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        if (outcome.Errno == 0) ++done;
+      });
+  std::printf("%s%zu 个\n换名失败：%zu 个\n", dryRun ? "可以恢复：" : "成功恢复：", done,
+              failed + batch.BadLines.size());
+  if (dryRun) std::printf("(-n: nothing was renamed)\n");
+  return failed + batch.BadLines.size() > 0 ? kExitSomeFailed : kExitOk;
 }
 
 }  // namespace tunaro::cli

@@ -1,0 +1,44 @@
+// Replays an undo batch file without a command shell: every `ren "new path" "old name"` line
+// renames the file back within its folder, never replacing a file.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunaro::engine {
+
+// One `ren` line, its texts decoded to the file system's bytes.
+struct TUndoStep {
+  size_t LineNumber = 0;  // counted from 1
+  std::string NewPath;    // the file as the run left it
+  std::string OldPath;    // the folder of NewPath followed by the old name
+};
+
+struct TUndoBatchContent {
+  std::vector<TUndoStep> Steps;  // in the order of the file
+  std::vector<size_t> BadLines;  // neither blank, nor `rem`, nor a usable `ren` line
+  bool Closed = false;           // the closing `rem` line was seen: the run ended normally
+};
+
+// Reads the batch file's bytes (GBK, CR LF or LF line ends). A text that is clean GBK is
+// decoded to UTF-8; one that the writer had to keep as it stood (not valid UTF-8, or holding
+// characters GBK lacks) is taken as it stands. Where the quoting is ambiguous (a folder
+// name holding `" "`), the split whose new path exists wins.
+TUndoBatchContent ParseUndoBatch(std::string_view bytes);
+
+struct TUndoOutcome {
+  const TUndoStep& Step;
+  int Errno;  // 0 for a rename done (or, in a dry run, one that would be done)
+};
+
+// Renames every step back, last line first: the run's renames undone in the reverse order,
+// so that a name one file gave up and another file took is free again when its owner
+// returns. A dry run changes nothing and answers as the renames would, earlier steps
+// included. Calls `done` for every step; returns the number of failed steps.
+size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
+                       const std::function<void(const TUndoOutcome&)>& done);
+
+}  // namespace tunaro::engine

@@ -1,0 +1,260 @@
+// Replaying undo batch files: the parser, the reverse-order replay, and the round trip of a
+// real run through tunaro-cli rename --undo and tunaro-cli undo.
+#include "engine/undo_replay.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/codec.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::test {
+namespace {
+
+namespace fs = std::filesystem;
+using engine::ParseUndoBatch;
+using engine::ReplayUndoBatch;
+using engine::TUndoOutcome;
+using platform::Utf8ToGbk;
+
+// Every file under a folder by its relative path, with its content's hash.
+std::map<std::string, uint64_t> Snapshot(const std::string& root) {
+  std::map<std::string, uint64_t> files;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (unsigned char c : ReadFile(e.path().string())) h = (h ^ c) * 1099511628211ull;
+    files[fs::relative(e.path(), root).string()] = h;
+  }
+  return files;
+}
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+struct TRun {
+  int Status = -1;
+  std::string Output;
+};
+
+TRun Cli(const std::vector<std::string>& args) {
+  std::string command = Quote(TUNARO_CLI);
+  for (const auto& a : args) command += " " + Quote(a);
+  command += " 2>&1";
+  TRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// A batch file as a run writes it: GBK, CR LF.
+std::string Batch(const std::vector<std::string>& utf8Lines) {
+  std::string bytes;
+  for (const auto& line : utf8Lines) bytes += Utf8ToGbk(line) + "\r\n";
+  return bytes;
+}
+
+struct TReplay {
+  std::vector<std::pair<std::string, int>> Outcomes;  // new path, errno; in replay order
+  size_t Failed = 0;
+};
+
+TReplay Replay(const std::string& bytes, bool dryRun) {
+  TReplay r;
+  r.Failed = ReplayUndoBatch(ParseUndoBatch(bytes), dryRun, [&](const TUndoOutcome& o) {
+    r.Outcomes.emplace_back(o.Step.NewPath, o.Errno);
+  });
+  return r;
+}
+
+TEST(UndoBatchParse, ReadsRenLinesAndSkipsRemarks) {
+  const auto batch = ParseUndoBatch(Batch({
+      "rem 执行日期时间：2026-12-07 22:00:00",
+      "ren \"/m/周杰伦 - 晴天.mp3\" \"第01首.mp3\"",
+      "ren \"/m/A - B.MP3\" \"track 02.MP3\"",
+      "rem 操作完成",
+  }));
+  ASSERT_EQ(batch.Steps.size(), 2u);
+  EXPECT_EQ(batch.Steps[0].LineNumber, 2u);
+  EXPECT_EQ(batch.Steps[0].NewPath, "/m/周杰伦 - 晴天.mp3");
+  EXPECT_EQ(batch.Steps[0].OldPath, "/m/第01首.mp3");
+  EXPECT_EQ(batch.Steps[1].OldPath, "/m/track 02.MP3");
+  EXPECT_TRUE(batch.BadLines.empty());
+  EXPECT_TRUE(batch.Closed);
+}
+
+TEST(UndoBatchParse, FlagsBadLinesAndAMissingClosingLine) {
+  const auto batch = ParseUndoBatch(
+      "rem x\r\n"
+      "\r\n"
+      "del \"/m/a.mp3\"\r\n"               // not ours
+      "ren \"/m/a.mp3\" \"../b.mp3\"\r\n"  // would leave the folder
+      "ren \"/m/a.mp3\" \"\"\r\n"          // no old name
+      "ren \"/m/a.mp3\" \"c/d.mp3\"\r\n"   // would leave the folder
+      "ren /m/a.mp3 b.mp3\r\n"             // unquoted
+      "REN \"/m/x.mp3\" \"y.mp3\"\n");     // LF only, upper case: still a command
+  EXPECT_EQ(batch.BadLines, (std::vector<size_t>{3, 4, 5, 6, 7}));
+  ASSERT_EQ(batch.Steps.size(), 1u);
+  EXPECT_EQ(batch.Steps[0].OldPath, "/m/y.mp3");
+  EXPECT_FALSE(batch.Closed);
+}
+
+TEST(UndoBatchParse, AmbiguousQuotesPickTheSplitThatNamesAFile) {
+  TTempDir dir;
+  dir.Write("a\" \"b/New.mp3", "x");
+  const auto batch =
+      ParseUndoBatch("ren \"" + dir.Path() + "/a\" \"b/New.mp3\" \"old \" \"name.mp3\"\r\n");
+  ASSERT_EQ(batch.Steps.size(), 1u);
+  EXPECT_EQ(batch.Steps[0].NewPath, dir.Path() + "/a\" \"b/New.mp3");
+  EXPECT_EQ(batch.Steps[0].OldPath, dir.Path() + "/a\" \"b/old \" \"name.mp3");
+}
+
+TEST(UndoBatchParse, NamesGbkLacksAreReadAsTheyStand) {
+  // A name with a character outside GBK is written as UTF-8 bytes; so is a name that is not
+  // UTF-8 at all. Both must come back unchanged.
+  const std::string emoji = "/m/\xF0\x9F\x8E\xB5 song.mp3";
+  const std::string latin1 = "/m/caf\xE9.mp3";
+  EXPECT_EQ(platform::Utf8ToGbkOrRaw(emoji), emoji);
+  const auto batch = ParseUndoBatch("ren \"" + platform::Utf8ToGbkOrRaw(emoji) + "\" \"" +
+                                    platform::Utf8ToGbkOrRaw("旧 \xF0\x9F\x8E\xB5.mp3") +
+                                    "\"\r\nren \"" + latin1 + "\" \"old\xE9.mp3\"\r\n");
+  ASSERT_EQ(batch.Steps.size(), 2u);
+  EXPECT_EQ(batch.Steps[0].NewPath, emoji);
+  EXPECT_EQ(batch.Steps[0].OldPath, "/m/旧 \xF0\x9F\x8E\xB5.mp3");
+  EXPECT_EQ(batch.Steps[1].NewPath, latin1);
+  EXPECT_EQ(batch.Steps[1].OldPath, "/m/old\xE9.mp3");
+}
+
+class UndoReplayTest : public ::testing::Test {
+ protected:
+  TTempDir Dir;
+};
+
+// x.mp3 became y.mp3, then z.mp3 took the freed x.mp3. Replayed in the file's order the
+// first line would find x.mp3 taken; last line first, both come back.
+TEST_F(UndoReplayTest, UndoesAChainInReverseOrder) {
+  Dir.Write("y.mp3", "first");
+  Dir.Write("x.mp3", "second");
+  const std::string bytes = Batch({"rem start", "ren \"" + (Dir / "y.mp3") + "\" \"x.mp3\"",
+                                   "ren \"" + (Dir / "x.mp3") + "\" \"z.mp3\"", "rem 操作完成"});
+
+  const TReplay dry = Replay(bytes, true);
+  EXPECT_EQ(dry.Failed, 0u);
+  EXPECT_EQ(Dir.List(), (std::vector<std::string>{"x.mp3", "y.mp3"}));  // nothing changed
+
+  const TReplay real = Replay(bytes, false);
+  EXPECT_EQ(real.Failed, 0u);
+  ASSERT_EQ(real.Outcomes.size(), 2u);
+  EXPECT_EQ(real.Outcomes[0].first, Dir / "x.mp3");  // the last line went first
+  EXPECT_EQ(ReadFile(Dir / "x.mp3"), "first");
+  EXPECT_EQ(ReadFile(Dir / "z.mp3"), "second");
+  EXPECT_EQ(Dir.List(), (std::vector<std::string>{"x.mp3", "z.mp3"}));
+}
+
+TEST_F(UndoReplayTest, NeverReplacesAndReportsEachFailure) {
+  Dir.Write("New.mp3", "renamed");
+  Dir.Write("Old.mp3", "someone else's");  // the old name was taken since the run
+  const std::string bytes =
+      Batch({"ren \"" + (Dir / "New.mp3") + "\" \"Old.mp3\"",
+             "ren \"" + (Dir / "Gone.mp3") + "\" \"Was.mp3\"", "rem 操作完成"});
+  for (const bool dryRun : {true, false}) {
+    const TReplay r = Replay(bytes, dryRun);
+    EXPECT_EQ(r.Failed, 2u);
+    ASSERT_EQ(r.Outcomes.size(), 2u);
+    EXPECT_EQ(r.Outcomes[0].second, ENOENT);
+    EXPECT_EQ(r.Outcomes[1].second, EEXIST);
+  }
+  EXPECT_EQ(ReadFile(Dir / "New.mp3"), "renamed");
+  EXPECT_EQ(ReadFile(Dir / "Old.mp3"), "someone else's");
+}
+
+TEST_F(UndoReplayTest, DryRunSeesItsOwnEarlierSteps) {
+  Dir.Write("b.mp3", "1");
+  // Both lines want a.mp3 back: only the first one replayed (the last line) can have it.
+  const std::string bytes = Batch(
+      {"ren \"" + (Dir / "b.mp3") + "\" \"a.mp3\"", "ren \"" + (Dir / "b.mp3") + "\" \"c.mp3\""});
+  const TReplay dry = Replay(bytes, true);
+  ASSERT_EQ(dry.Outcomes.size(), 2u);
+  EXPECT_EQ(dry.Outcomes[0].second, 0);       // b -> c
+  EXPECT_EQ(dry.Outcomes[1].second, ENOENT);  // b is gone by then
+  const TReplay real = Replay(bytes, false);
+  EXPECT_EQ(real.Outcomes, dry.Outcomes);
+}
+
+// The whole road on real files: rename with the undo option, replay the batch file with the
+// command line, and find every file back under its old name with its bytes untouched.
+TEST(UndoRoundTrip, RenameThenUndoRestoresNamesAndBytes) {
+  TTempDir music, desktop;
+  const std::string samples = TUNARO_SAMPLES "/mp3/";
+  auto copy = [&](const std::string& sample, const std::string& name) {
+    fs::copy_file(samples + sample, music / name);
+    fs::permissions(music / name, fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::add);
+  };
+  copy("mutagen-silence-44-s-v1.mp3", "第01首.mp3");
+  copy("mutagen-id3v1v2-combined.mp3", "track 02.mp3");
+  copy("mm-luomo-id3v10.mp3", "Luomo.MP3");
+  copy("mutagen-no-tags.mp3", "没有标签.mp3");  // no tag: fails, keeps its name
+  music.Write("老歌 03.mp3", TaggedMp3(Utf8ToGbk("周杰伦"), Utf8ToGbk("晴天"), 3));
+  music.Write("\xF0\x9F\x8E\xB5 04.mp3", TaggedMp3(Utf8ToGbk("王菲"), Utf8ToGbk("红豆"), 4));
+  music.Write("sub/深处.mp3", TaggedMp3(Utf8ToGbk("邓丽君"), Utf8ToGbk("月亮代表我的心")));
+  music.Write("sub/same1.mp3", TaggedMp3("Same", "Name"));
+  music.Write("sub/same2.mp3", TaggedMp3("Same", "Name"));  // one of the two fails: taken
+  music.Write("sub/notes.txt", "not audio");
+  const auto before = Snapshot(music.Path());
+
+  const TRun run = Cli(
+      {"rename", "-r", "--undo", "--log-dir", desktop.Path(), "-p", "%1 - %2 (%6)", music.Path()});
+  EXPECT_EQ(run.Status, 1) << run.Output;  // two failures
+  const auto renamed = Snapshot(music.Path());
+  EXPECT_NE(renamed, before);
+  EXPECT_EQ(renamed.size(), before.size());
+  EXPECT_TRUE(renamed.count("周杰伦 - 晴天 (03).mp3")) << run.Output;
+  EXPECT_TRUE(renamed.count("sub/邓丽君 - 月亮代表我的心 (00).mp3")) << run.Output;
+  EXPECT_TRUE(renamed.count("没有标签.mp3"));
+
+  const auto bats = desktop.List();
+  ASSERT_EQ(bats.size(), 1u);
+  const std::string bat = desktop / bats[0];
+  const std::string batBytes = ReadFile(bat);
+  EXPECT_NE(batBytes.find(Utf8ToGbk("\" \"第01首.mp3\"\r\n")), std::string::npos);
+
+  const TRun dry = Cli({"undo", "-n", bat});
+  EXPECT_EQ(dry.Status, 0) << dry.Output;
+  EXPECT_EQ(Snapshot(music.Path()), renamed);
+
+  const TRun undo = Cli({"undo", bat});
+  EXPECT_EQ(undo.Status, 0) << undo.Output;
+  EXPECT_EQ(Snapshot(music.Path()), before) << undo.Output;
+  EXPECT_EQ(ReadFile(bat), batBytes);  // the batch file itself is left as it was
+
+  // A second replay finds nothing to do and harms nothing.
+  const TRun again = Cli({"undo", bat});
+  EXPECT_EQ(again.Status, 1);
+  EXPECT_EQ(Snapshot(music.Path()), before);
+}
+
+TEST(UndoCommand, RefusesAMissingFileAndBadUsage) {
+  TTempDir dir;
+  EXPECT_EQ(Cli({"undo", dir / "none.bat"}).Status, 2);
+  EXPECT_EQ(Cli({"undo"}).Status, 2);
+  EXPECT_EQ(Cli({"undo", "-x", dir / "none.bat"}).Status, 2);
+}
+
+}  // namespace
+}  // namespace tunaro::test
