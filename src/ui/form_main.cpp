@@ -1,0 +1,806 @@
+#include "ui/form_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include "engine/file_types.h"
+#include "engine/list_export.h"
+#include "engine/name_builder.h"
+#include "engine/rename_run.h"
+#include "engine/scan.h"
+#include "platform/fs.h"
+#include "platform/shell_open.h"
+#include "ui/controls.h"
+#include "ui/dialog_rename.h"
+#include "ui/file_list_model.h"
+#include "ui/folder_tree.h"
+#include "widgets/long_check_list_box.h"
+#include "widgets/win97izer.h"
+
+namespace tunaro::ui {
+
+const char* const kExportFilter =
+    "HTML 格式列表(*.htm)|*.htm|M3U 格式播放表(*.m3u)|*.M3U|PLS 格式播放表(*.pls)|*.PLS";
+
+namespace {
+
+using widgets::TEdgeType;
+
+// The counter display refresh runs after every entry; drawing and event processing cost far
+// more than an entry, so they run at most this often, which still keeps the window fluid.
+constexpr qint64 kDisplayIntervalMs = 25;
+
+// The smallest client area: the resize rule's widths stay positive and the buttons readable,
+// and the controls anchored at the bottom never climb over the group boxes.
+constexpr int kMinClientWidth = 512;
+constexpr int kMinClientHeight = kClientHeight;
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QString Legend(const char* legend) {
+  // The legends keep their CR LF; the label wants a plain line break.
+  return U(legend).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString PathText(const std::string& path) {
+  return TFileListModel::DisplayText(path);
+}
+
+std::string PathBytes(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+bool IsFolder(const std::string& path) {
+  return !path.empty() && QFileInfo(PathText(path)).isDir();
+}
+
+// The dropped items as the file system's bytes. A file manager percent-encodes the bytes of a
+// name in its URL, so decoding the encoded path gives the bytes back, whatever their encoding.
+std::vector<std::string> DroppedPaths(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (!mime || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString host = url.host();
+    if (host.isEmpty() || host == QStringLiteral("localhost")) {
+      const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
+      paths.push_back(QByteArray::fromPercentEncoding(encoded).toStdString());
+    } else {
+      paths.push_back(PathBytes(url.toLocalFile()));
+    }
+  }
+  return paths;
+}
+
+QStringList ExportNameFilters() {
+  // Description and pattern alternate; the descriptions carry their patterns for the dialog.
+  const QStringList parts = U(kExportFilter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
+  return filters;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(std::string desktopDir, std::string startFolder, QWidget* parent)
+    : QWidget(parent), DesktopDir_(std::move(desktopDir)) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(QStringLiteral("Tunaro Ver 4.00"));
+  setWindowIcon(MakeAppIcon());
+  QFont font;
+  font.setFamilies({U("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                    QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                    QStringLiteral("Noto Sans CJK SC")});
+  font.setPixelSize(12);
+  setFont(font);
+  // Menus and dialogs are windows of their own; they take the window's font too.
+  setAttribute(Qt::WA_WindowPropagation);
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Button);
+
+  FileListModel = new TFileListModel(FileNames_, this);
+  CreateControls();
+  CreateMenus();
+  CreateDecorators();
+  SetTabOrder();
+  DefaultSeams();
+
+  setMinimumSize(kMinClientWidth, kMinClientHeight);
+  resize(kClientWidth, kClientHeight);
+  ApplyAnchors();
+  FormResize();
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  // The tree shows the desktop folder at start, or the home folder when there is none.
+  if (startFolder.empty())
+    startFolder = IsFolder(DesktopDir_) ? DesktopDir_ : PathBytes(QDir::homePath());
+  if (!ShellTreeView->SelectFolder(startFolder))
+    ShellTreeView->SelectFolder(PathBytes(QDir::homePath()));
+  connect(ShellTreeView, &TShellTreeView::Change, this, &TFormMain::ShellTreeViewChange);
+  LongCheckListBoxFileNames->setFocus();
+
+  FormCreate();
+}
+
+TFormMain::~TFormMain() {
+  // The list outlives nothing it tells: the model goes with the window.
+  FileNames_.SetObserver(nullptr);
+}
+
+QWidget* TFormMain::Place(QWidget* control, const char* name, int left, int top, int width,
+                          int height, int anchors) {
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(left, top, width, height);
+  if (control->parentWidget() == this)
+    Placements_.push_back({control, QRect(left, top, width, height), anchors});
+  return control;
+}
+
+void TFormMain::CreateControls() {
+  LabelTitle = new QLabel(QStringLiteral("Tunaro"), this);
+  QFont titleFont = font();
+  titleFont.setPixelSize(21);
+  titleFont.setBold(true);
+  LabelTitle->setFont(titleFont);
+  Place(LabelTitle, "LabelTitle", 8, 8, 176, 21);
+  LabelTitle->adjustSize();  // follows its text
+
+  LabelChooseDirectory = new QLabel(U("选择文件夹(&D)："), this);
+  Place(LabelChooseDirectory, "LabelChooseDirectory", 8, 48, 90, 12);
+  Bevel1 = new TBevel(TBevel::TShape::TopLine, this);
+  Place(Bevel1, "Bevel1", 16, 40, 321, 9);
+  LabelFileNames = new QLabel(U("文件名列表(&L):"), this);
+  Place(LabelFileNames, "LabelFileNames", 168, 48, 84, 12);
+
+  GroupBoxRenameDetails = new QGroupBox(U("运行情况"), this);
+  Place(GroupBoxRenameDetails, "GroupBoxRenameDetails", 344, 200, 273, 113, akTop | akRight);
+  {
+    QGroupBox* box = GroupBoxRenameDetails;
+    auto rightText = [box](const char* text) {
+      auto* label = new QLabel(U(text), box);
+      label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      return label;
+    };
+    StaticTextTotalFiles = rightText("MP3文件数量：");
+    Place(StaticTextTotalFiles, "StaticTextTotalFiles", 8, 16, 88, 16);
+    StaticTextSuccessFiles = rightText("成功换名数量：");
+    Place(StaticTextSuccessFiles, "StaticTextSuccessFiles", 8, 32, 88, 16);
+    StaticTextFailureFiles = rightText("不成功数量：");
+    Place(StaticTextFailureFiles, "StaticTextFailureFiles", 8, 48, 88, 16);
+    StaticTextProgress = new QLabel(U("进度："), box);
+    Place(StaticTextProgress, "StaticTextProgress", 136, 16, 40, 16);
+    StaticTextSuccess = new QLabel(box);
+    Place(StaticTextSuccess, "StaticTextSuccess", 96, 32, 28, 16);
+    StaticTextFailure = new QLabel(box);
+    Place(StaticTextFailure, "StaticTextFailure", 96, 48, 28, 16);
+    StaticTextTotal = new QLabel(box);
+    Place(StaticTextTotal, "StaticTextTotal", 96, 16, 28, 16);
+    for (QLabel* label :
+         {StaticTextProgress, StaticTextSuccess, StaticTextFailure, StaticTextTotal})
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    GaugeProgress = new QProgressBar(box);
+    GaugeProgress->setRange(0, 100);
+    GaugeProgress->setValue(0);
+    GaugeProgress->setTextVisible(true);
+    GaugeProgress->setAlignment(Qt::AlignCenter);
+    Place(GaugeProgress, "GaugeProgress", 136, 32, 129, 17);
+    LabelCurrentPath = new QLabel(U("当前路径："), box);
+    Place(LabelCurrentPath, "LabelCurrentPath", 8, 64, 60, 12);
+    LabelCurrentPathDetail = new TWrapLabel(box);
+    Place(LabelCurrentPathDetail, "LabelCurrentPathDetail", 8, 76, 257, 33);
+  }
+
+  StaticTextInfo = new QLabel(U("依标签批量改名音乐文件\n免费软件 欢迎传播"), this);
+  {
+    QPalette blue = StaticTextInfo->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    StaticTextInfo->setPalette(blue);
+  }
+  StaticTextInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(StaticTextInfo, "StaticTextInfo", 200, 8, 137, 25);
+
+  ButtonRename = new QPushButton(U("改名(&R)"), this);
+  ButtonRename->setToolTip(U("按此按钮开始换名操作"));
+  Place(ButtonRename, "ButtonRename", 344, 8, 85, 25);
+  ButtonExit = new QPushButton(U("退出(&E)"), this);
+  ButtonExit->setToolTip(U("退出本软件"));
+  Place(ButtonExit, "ButtonExit", 452, 8, 85, 25);
+
+  BitBtnMorvix = new TBitBtn(this);
+  BitBtnMorvix->SetGlyph(MakeBanner());
+  BitBtnMorvix->setCursor(Qt::PointingHandCursor);
+  BitBtnMorvix->setToolTip(U("按这里打开本软件的主页：Morvix网站"));
+  Place(BitBtnMorvix, "BitBtnMorvix", 344, 320, 273, 24, akTop | akRight | akBottom);
+
+  GroupBoxFileNameSettings = new QGroupBox(U("文件名设置"), this);
+  Place(GroupBoxFileNameSettings, "GroupBoxFileNameSettings", 344, 48, 273, 145, akTop | akRight);
+  {
+    QGroupBox* box = GroupBoxFileNameSettings;
+    LabelChooseFileType = new QLabel(U("文件类型(&S):"), box);
+    Place(LabelChooseFileType, "LabelChooseFileType", 8, 18, 72, 12);
+    LabelFileNameTemplate = new QLabel(U("文件名模板(&T):"), box);
+    Place(LabelFileNameTemplate, "LabelFileNameTemplate", 8, 43, 84, 12);
+    Bevel2 = new TBevel(TBevel::TShape::LoweredBox, box);
+    Place(Bevel2, "Bevel2", 8, 72, 257, 63);
+    LabelFileTypeTips = new TWrapLabel(box);
+    Place(LabelFileTypeTips, "LabelFileTypeTips", 9, 73, 255, 61);
+
+    ComboBoxChooseFileType = new QComboBox(box);
+    for (const engine::TFileType& type : engine::kFileTypes)
+      ComboBoxChooseFileType->addItem(U(type.Caption));
+    ComboBoxChooseFileType->setMaxVisibleItems(15);
+    ComboBoxChooseFileType->setToolTip(U("选择要换名的文件类型以及扩展名形式"));
+    Place(ComboBoxChooseFileType, "ComboBoxChooseFileType", 96, 13, 169, 20);
+
+    ComboBoxFileNameTemplate = new QComboBox(box);
+    ComboBoxFileNameTemplate->setEditable(true);
+    for (const char* preset : engine::kTemplatePresets)
+      ComboBoxFileNameTemplate->addItem(U(preset));
+    // A typed template is used as typed: never completed from, nor added to, the presets.
+    ComboBoxFileNameTemplate->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxFileNameTemplate->setCompleter(nullptr);
+    ComboBoxFileNameTemplate->lineEdit()->setAcceptDrops(false);  // drops go to the window
+    ComboBoxFileNameTemplate->setToolTip(U(
+        "在这里自由设定目标文件名模板。代换定义请看下边框内文字。本软件会自动过滤非法文件名字符"));
+    Place(ComboBoxFileNameTemplate, "ComboBoxFileNameTemplate", 96, 40, 169, 20);
+
+    LabelChooseFileType->setBuddy(ComboBoxChooseFileType);
+    LabelFileNameTemplate->setBuddy(ComboBoxFileNameTemplate);
+  }
+
+  ButtonSelectAll = new QPushButton(U("全选(&A)"), this);
+  Place(ButtonSelectAll, "ButtonSelectAll", 168, 320, 81, 25, akBottom);
+  ButtonDeselectAll = new QPushButton(U("全不选(&N)"), this);
+  Place(ButtonDeselectAll, "ButtonDeselectAll", 256, 320, 81, 25, akBottom);
+  ButtonOptions = new QPushButton(U("选项(&O)"), this);
+  Place(ButtonOptions, "ButtonOptions", 560, 8, 57, 25, akTop | akRight);
+
+  LongCheckListBoxFileNames = new widgets::TLongCheckListBox(this);
+  LongCheckListBoxFileNames->setModel(FileListModel);
+  LongCheckListBoxFileNames->setUniformItemSizes(true);
+  LongCheckListBoxFileNames->setSelectionMode(QAbstractItemView::SingleSelection);
+  LongCheckListBoxFileNames->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LongCheckListBoxFileNames->setContextMenuPolicy(Qt::CustomContextMenu);
+  LongCheckListBoxFileNames->OnlyWhenFocused = false;
+  LongCheckListBoxFileNames->EnableHint = true;
+  Place(LongCheckListBoxFileNames, "LongCheckListBoxFileNames", 168, 64, 169, 249,
+        akTop | akRight | akBottom);
+
+  ShellTreeView = new TShellTreeView(this);
+  Place(ShellTreeView, "ShellTreeView", 8, 64, 153, 281, akLeft | akTop | akBottom);
+
+  LabelChooseDirectory->setBuddy(ShellTreeView);
+  LabelFileNames->setBuddy(LongCheckListBoxFileNames);
+
+  connect(ButtonRename, &QPushButton::clicked, this, &TFormMain::ButtonRenameClick);
+  connect(ButtonExit, &QPushButton::clicked, this, &TFormMain::ButtonExitClick);
+  connect(BitBtnMorvix, &QPushButton::clicked, this, &TFormMain::HyperLink1Click);
+  connect(ButtonSelectAll, &QPushButton::clicked, this, &TFormMain::ButtonSelectAllClick);
+  connect(ButtonDeselectAll, &QPushButton::clicked, this, &TFormMain::ButtonDeselectAllClick);
+  connect(ButtonOptions, &QPushButton::clicked, this, &TFormMain::ButtonOptionsClick);
+  connect(ComboBoxChooseFileType, &QComboBox::currentIndexChanged, this,
+          &TFormMain::ComboBoxChooseFileTypeChange);
+
+  DialogSave = new QFileDialog(this);
+  DialogSave->setObjectName(QStringLiteral("DialogSave"));
+  DialogSave->setAcceptMode(QFileDialog::AcceptSave);
+  DialogSave->setFileMode(QFileDialog::AnyFile);
+  DialogSave->setNameFilters(ExportNameFilters());
+  DialogSave->selectNameFilter(ExportNameFilters().first());
+  DialogSave->setSizeGripEnabled(true);
+}
+
+void TFormMain::CreateMenus() {
+  auto item = [this](QMenu* menu, const char* name, const char* caption) {
+    auto* action = new QAction(U(caption), this);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->addAction(action);
+    return action;
+  };
+  auto option = [&](QMenu* menu, const char* name, const char* caption, bool& setting) {
+    QAction* action = item(menu, name, caption);
+    action->setCheckable(true);
+    action->setChecked(false);
+    connect(action, &QAction::toggled, this, [&setting](bool on) { setting = on; });
+    return action;
+  };
+
+  PopupMenuOptions = new QMenu(this);
+  PopupMenuOptions->setObjectName(QStringLiteral("PopupMenuOptions"));
+  MenuItemSettings = PopupMenuOptions->addMenu(U("处理设置(&S)"));
+  MenuItemSettings->setObjectName(QStringLiteral("MenuItemSettings"));
+  MenuItemProcessSubDirectory = option(MenuItemSettings, "MenuItemProcessSubDirectory",
+                                       "处理子目录(&R)", State_.ProcessSubDirectory);
+  MenuItemCreateUndoBatch = option(MenuItemSettings, "MenuItemCreateUndoBatch", "创建恢复列表(&U)",
+                                   State_.CreateUndoBatch);
+  MenuItemKeepLog = option(MenuItemSettings, "MenuItemKeepLog", "保留换名记录(&G)", State_.KeepLog);
+  MenuItemExportSelectedOnly = option(MenuItemSettings, "MenuItemExportSelectedOnly",
+                                      "只导出选中文件(&O)", State_.ExportSelectedOnly);
+
+  MenuItemLinks = PopupMenuOptions->addMenu(U("音乐网站连接(&L)"));
+  MenuItemLinks->setObjectName(QStringLiteral("MenuItemLinks"));
+  const QString host = U(engine::kHomePageHost);
+  MenuItemLink1 = item(MenuItemLinks, "MenuItemLink1", "");
+  MenuItemLink1->setText(U("Morvix 网站 (%1)").arg(host));
+  MenuItemLink1->setToolTip(U(engine::kHomePageAddress));
+  MenuItemLink2 = item(MenuItemLinks, "MenuItemLink2", "自由音乐档案 (freemusicarchive.org)");
+  MenuItemLink2->setToolTip(QStringLiteral("https://freemusicarchive.org/"));
+  MenuItemWaitForYou = item(MenuItemLinks, "MenuItemWaitForYou", "等待您的加入！");
+  MenuItemWaitForYou->setToolTip(QStringLiteral("mailto:webmaster@") + host);
+  for (QAction* link : {MenuItemLink1, MenuItemLink2, MenuItemWaitForYou})
+    connect(link, &QAction::triggered, this, [this, link] { MenuItemLinkClick(link); });
+
+  PopupMenuFileListBox = new QMenu(this);
+  PopupMenuFileListBox->setObjectName(QStringLiteral("PopupMenuFileListBox"));
+  MItemManualRename = item(PopupMenuFileListBox, "MItemManualRename", "手动改名(&R)...");
+  MItemManualRename->setShortcut(QKeySequence(Qt::Key_F2));
+  N1 = PopupMenuFileListBox->addSeparator();
+  N1->setObjectName(QStringLiteral("N1"));
+  MenuItemSelectAll = item(PopupMenuFileListBox, "MenuItemSelectAll", "全选(&A)");
+  MenuItemSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  MenuItemDeselectAll = item(PopupMenuFileListBox, "MenuItemDeselectAll", "全不选(&D)");
+  MenuItemDeselectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  N2 = PopupMenuFileListBox->addSeparator();
+  N2->setObjectName(QStringLiteral("N2"));
+  MenuItemPlayThisFile =
+      item(PopupMenuFileListBox, "MenuItemPlayThisFile", "使用默认播放器播放(&P)");
+  MenuItemPlayThisFile->setShortcut(QKeySequence(Qt::Key_F9));
+  MenuItemExport = item(PopupMenuFileListBox, "MenuItemExport", "导出文件列表(&E)...");
+  // The shortcuts act while the file list has the focus, with the menu closed too.
+  for (QAction* action :
+       {MItemManualRename, MenuItemSelectAll, MenuItemDeselectAll, MenuItemPlayThisFile}) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    LongCheckListBoxFileNames->addAction(action);
+  }
+
+  connect(MItemManualRename, &QAction::triggered, this, &TFormMain::MItemManualRenameClick);
+  connect(MenuItemSelectAll, &QAction::triggered, this, &TFormMain::ButtonSelectAllClick);
+  connect(MenuItemDeselectAll, &QAction::triggered, this, &TFormMain::ButtonDeselectAllClick);
+  connect(MenuItemPlayThisFile, &QAction::triggered, this, &TFormMain::MenuItemPlayThisFileClick);
+  connect(MenuItemExport, &QAction::triggered, this, &TFormMain::MenuItemExportClick);
+  connect(PopupMenuFileListBox, &QMenu::aboutToShow, this, &TFormMain::PopupMenuFileListBoxPopup);
+  connect(LongCheckListBoxFileNames, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) {
+            PopupMenuFileListBox->popup(LongCheckListBoxFileNames->viewport()->mapToGlobal(at));
+          });
+}
+
+void TFormMain::CreateDecorators() {
+  auto decorate = [this](QWidget* control, TEdgeType edge) {
+    auto* decorator = new widgets::TWin97izer(this);
+    decorator->EdgeType = edge;
+    decorator->SetWin97Control(control);
+    return decorator;
+  };
+  Win97izerButtonRename = decorate(ButtonRename, TEdgeType::etFlatButton);
+  Win97izerButtonRename->setObjectName(QStringLiteral("Win97izerButtonRename"));
+  Win97izerButtonExit = decorate(ButtonExit, TEdgeType::etFlatButton);
+  Win97izerButtonExit->setObjectName(QStringLiteral("Win97izerButtonExit"));
+  Win97izerBitBtnMorvix = decorate(BitBtnMorvix, TEdgeType::etRaised);
+  Win97izerBitBtnMorvix->setObjectName(QStringLiteral("Win97izerBitBtnMorvix"));
+  Win97izerCheckListBoxFileNames = decorate(LongCheckListBoxFileNames, TEdgeType::etSunkenOuter);
+  Win97izerCheckListBoxFileNames->setObjectName(QStringLiteral("Win97izerCheckListBoxFileNames"));
+  Win97izerComboBoxFileNameTemplate = decorate(ComboBoxFileNameTemplate, TEdgeType::etSunkenOuter);
+  Win97izerComboBoxFileNameTemplate->setObjectName(
+      QStringLiteral("Win97izerComboBoxFileNameTemplate"));
+  Win97izerComboBoxChooseFileType = decorate(ComboBoxChooseFileType, TEdgeType::etSunkenOuter);
+  Win97izerComboBoxChooseFileType->setObjectName(QStringLiteral("Win97izerComboBoxChooseFileType"));
+  Win97izerButtonSelectAll = decorate(ButtonSelectAll, TEdgeType::etFlatButton);
+  Win97izerButtonSelectAll->setObjectName(QStringLiteral("Win97izerButtonSelectAll"));
+  Win97izerButtonDeselectAll = decorate(ButtonDeselectAll, TEdgeType::etFlatButton);
+  Win97izerButtonDeselectAll->setObjectName(QStringLiteral("Win97izerButtonDeselectAll"));
+  Win97izerButtonOptions = decorate(ButtonOptions, TEdgeType::etFlatButton);
+  Win97izerButtonOptions->setObjectName(QStringLiteral("Win97izerButtonOptions"));
+  Win97izer1 = decorate(ShellTreeView, TEdgeType::etSunkenOuter);
+  Win97izer1->setObjectName(QStringLiteral("Win97izer1"));
+}
+
+void TFormMain::SetTabOrder() {
+  // Static texts and group boxes hold places of their own but never take the focus, so the
+  // focus runs: list, select all, select none, rename, exit, options, the two boxes of the
+  // file name settings, the home-page button, the tree.
+  const QList<QWidget*> order{LongCheckListBoxFileNames,
+                              ButtonSelectAll,
+                              ButtonDeselectAll,
+                              ButtonRename,
+                              ButtonExit,
+                              ButtonOptions,
+                              ComboBoxChooseFileType,
+                              ComboBoxFileNameTemplate,
+                              BitBtnMorvix,
+                              ShellTreeView};
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void TFormMain::DefaultSeams() {
+  AskNewName = [this](const QString& oldName, QString& newName) {
+    return DialogRename != nullptr && DialogRename->Execute(oldName, newName);
+  };
+  AskSaveFile = [this](std::string& fileName, int& filterIndex) {
+    return AskSaveFileWithDialog(fileName, filterIndex);
+  };
+  ConfirmReplace = [this](const std::string& fileName) {
+    return QMessageBox::question(this, QCoreApplication::applicationName(),
+                                 U("%1 已存在。\n要替换它吗？").arg(PathText(fileName)),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+  };
+  ShowMessage = [this](const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+    box.exec();
+  };
+  ShowError = [this](const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, this);
+    box.exec();
+  };
+  OpenTarget = [](const std::string& target) { platform::ShellOpen(target); };
+}
+
+bool TFormMain::AskSaveFileWithDialog(std::string& fileName, int& filterIndex) {
+  // The one dialog keeps the last filter; the last name is offered again.
+  if (!LastSaveName_.empty()) DialogSave->selectFile(PathText(LastSaveName_));
+  if (DialogSave->exec() != QDialog::Accepted) return false;
+  const QStringList files = DialogSave->selectedFiles();
+  if (files.isEmpty()) return false;
+  fileName = PathBytes(files.first());
+  filterIndex =
+      static_cast<int>(DialogSave->nameFilters().indexOf(DialogSave->selectedNameFilter())) + 1;
+  if (filterIndex < 1) filterIndex = 1;
+  LastSaveName_ = fileName;
+  return true;
+}
+
+// ---- Layout
+
+void TFormMain::ApplyAnchors() {
+  // Every anchored edge keeps its design distance to the same edge of the window.
+  const int dw = width() - kClientWidth;
+  const int dh = height() - kClientHeight;
+  for (const TPlacement& p : Placements_) {
+    QRect r = p.Design;
+    if (p.Anchors & akRight) {
+      if (p.Anchors & akLeft)
+        r.setWidth(r.width() + dw);
+      else
+        r.moveLeft(r.left() + dw);
+    }
+    if (p.Anchors & akBottom) {
+      if (p.Anchors & akTop)
+        r.setHeight(r.height() + dh);
+      else
+        r.moveTop(r.top() + dh);
+    }
+    // A control anchored at neither side keeps its current horizontal place: the resize
+    // rule sets it.
+    if (!(p.Anchors & (akLeft | akRight))) {
+      r.moveLeft(p.Control->x());
+      r.setWidth(p.Control->width());
+    }
+    p.Control->setGeometry(r);
+  }
+}
+
+void TFormMain::FormResize() {
+  QWidget* tree = ShellTreeView;
+  QWidget* list = LongCheckListBoxFileNames;
+  const int w = (list->x() + list->width() - tree->x() - 8) / 2;
+  tree->setGeometry(tree->x(), tree->y(), w, tree->height());
+  list->setGeometry(tree->x() + w + 8, list->y(), w, list->height());
+  LabelFileNames->move(list->x(), LabelFileNames->y());
+  const int b = (w - 8) / 2;
+  ButtonSelectAll->setGeometry(list->x(), ButtonSelectAll->y(), b, ButtonSelectAll->height());
+  ButtonDeselectAll->setGeometry(ButtonSelectAll->x() + ButtonSelectAll->width() + 8,
+                                 ButtonDeselectAll->y(), b, ButtonDeselectAll->height());
+  const int s = OuterWidth() - 12 - ButtonRename->x() - 20;
+  // s x 0.4 and s x 0.2, truncated; integer arithmetic gives the same for every s.
+  ButtonRename->resize(2 * s / 5, ButtonRename->height());
+  ButtonExit->setGeometry(ButtonRename->x() + ButtonRename->width() + 10, ButtonExit->y(),
+                          2 * s / 5, ButtonExit->height());
+  ButtonOptions->setGeometry(ButtonExit->x() + ButtonExit->width() + 10, ButtonOptions->y(), s / 5,
+                             ButtonOptions->height());
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  ApplyAnchors();
+  FormResize();
+}
+
+// ---- Start-up and shutdown
+
+void TFormMain::FormCreate() {
+  FileNames_.Clear();
+  State_.Counters = {};
+  ShowCounters();
+  LabelFileTypeTips->setText(Legend(engine::kLegendA));
+  State_.CurrentExtension = std::string(engine::kDefaultExtension);
+  ComboBoxFileNameTemplate->setCurrentIndex(0);
+  {
+    // Choosing the row from code is no type change.
+    const QSignalBlocker quiet(ComboBoxChooseFileType);
+    ComboBoxChooseFileType->setCurrentIndex(0);
+  }
+  setAcceptDrops(true);
+  FolderRefresh();
+}
+
+void TFormMain::FormClose() {
+  setAcceptDrops(false);
+}
+
+void TFormMain::ButtonExitClick() {
+  close();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  // The exit button is disabled during a run; the close box waits for the run's end too,
+  // since the files in hand must not be left half done.
+  if (Running_) {
+    event->ignore();
+    return;
+  }
+  // A scan going on would go on filling a closed window: clearing the list stops it.
+  if (Scans_ > 0) FileNames_.Clear();
+  FormClose();
+  event->accept();
+}
+
+// ---- Engine host
+
+void TFormMain::ShowCounters() {
+  FileListModel->Flush();
+  const engine::TCounters& c = State_.Counters;
+  auto show = [](QLabel* label, int32_t value) {
+    const QString text = QString::number(value);
+    if (label->text() != text) label->setText(text);
+  };
+  show(StaticTextTotal, c.Total);
+  show(StaticTextSuccess, c.Success);
+  show(StaticTextFailure, c.Failure);
+  if (GaugeProgress->value() != c.Progress) GaugeProgress->setValue(c.Progress);
+}
+
+void TFormMain::CounterDisplayRefresh() {
+  if (LastDisplay_.isValid() && LastDisplay_.elapsed() < kDisplayIntervalMs) return;
+  ShowCounters();
+  QCoreApplication::processEvents();
+  // Counted from the end of the event processing, so that the work gets its full share.
+  LastDisplay_.start();
+}
+
+void TFormMain::BeginBusy() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TFormMain::EndBusy() {
+  QApplication::restoreOverrideCursor();
+}
+
+// ---- Folder refresh, type change, drops
+
+void TFormMain::FolderRefresh() {
+  // The run refreshes the list when it ends; until then a change of folder waits.
+  if (Running_) {
+    PendingRefresh_ = true;
+    PendingDrop_.reset();
+    return;
+  }
+  const std::string path = ShellTreeView->Path();
+  LabelCurrentPathDetail->setText(PathText(path));
+  ++Scans_;
+  // A refresh that arrives while this one scans clears the list, and the engine then stops
+  // this scan: the list never mixes two folders.
+  engine::FolderRefresh(*this, path);
+  --Scans_;
+  ShowCounters();
+}
+
+void TFormMain::ShellTreeViewChange() {
+  FolderRefresh();
+}
+
+void TFormMain::ComboBoxChooseFileTypeChange() {
+  const int row = ComboBoxChooseFileType->currentIndex();
+  if (row >= 0 && row < static_cast<int>(engine::kFileTypes.size())) {
+    State_.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
+    LabelFileTypeTips->setText(Legend(engine::kFileTypes[static_cast<size_t>(row)].Legend));
+  } else {
+    State_.CurrentExtension = std::string(engine::kDefaultExtension);
+    const QSignalBlocker quiet(ComboBoxChooseFileType);
+    ComboBoxChooseFileType->setCurrentIndex(0);
+    LabelFileTypeTips->setText(Legend(engine::kLegendA));
+  }
+  StaticTextTotalFiles->setText(U(engine::CountCaption(State_.CurrentExtension).c_str()));
+  FolderRefresh();
+}
+
+void TFormMain::FilesDropped(const std::vector<std::string>& paths) {
+  activateWindow();
+  raise();
+  if (Running_) {
+    // Applied when the run has ended, after its refresh.
+    PendingDrop_ = paths;
+    return;
+  }
+  RunDropFiles(paths);
+}
+
+void TFormMain::RunDropFiles(const std::vector<std::string>& paths) {
+  // Clearing the list also stops a scan that is going on.
+  engine::DropFiles(*this, paths);
+  ShowCounters();
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  FilesDropped(paths);
+}
+
+// ---- Rename command
+
+void TFormMain::ButtonRenameClick() {
+  if (State_.Counters.Total == 0) {
+    ShowMessage(U("指定的类型找不到任何文件!"), U("确认"));
+    return;
+  }
+  const QList<QWidget*> locked{ComboBoxFileNameTemplate, ComboBoxChooseFileType, ButtonRename,
+                               ButtonExit};
+  for (QWidget* control : locked) control->setEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+
+  engine::TRunSettings settings;
+  settings.Template = ComboBoxFileNameTemplate->currentText().toUtf8().toStdString();
+  settings.KeepLog = MenuItemKeepLog->isChecked();
+  settings.CreateUndoBatch = MenuItemCreateUndoBatch->isChecked();
+  Running_ = true;
+  PendingRefresh_ = false;
+  PendingDrop_.reset();
+  const platform::TIoError error = engine::RenameRun(*this, Readers_, settings);
+  Running_ = false;
+
+  QApplication::restoreOverrideCursor();
+  for (QWidget* control : locked) control->setEnabled(true);
+  ShowCounters();
+  if (error)
+    ShowError(U(error.Text().c_str()), QCoreApplication::applicationName());
+  else
+    PendingRefresh_ = true;
+
+  // After the run: the refresh shows the folder selected last; a drop that came during the
+  // run then replaces the list, as it would have done at once.
+  std::optional<std::vector<std::string>> drop = std::move(PendingDrop_);
+  PendingDrop_.reset();
+  const bool refresh = PendingRefresh_;
+  PendingRefresh_ = false;
+  if (refresh) FolderRefresh();
+  if (drop) RunDropFiles(*drop);
+}
+
+// ---- Tree and list commands
+
+int TFormMain::SelectedIndex() const {
+  const QModelIndex current = LongCheckListBoxFileNames->currentIndex();
+  if (!current.isValid() || !LongCheckListBoxFileNames->selectionModel()->isSelected(current))
+    return -1;
+  if (static_cast<size_t>(current.row()) >= FileNames_.Count()) return -1;
+  return current.row();
+}
+
+void TFormMain::ButtonSelectAllClick() {
+  FileNames_.SetAllChecked(true);
+}
+
+void TFormMain::ButtonDeselectAllClick() {
+  FileNames_.SetAllChecked(false);
+}
+
+void TFormMain::MenuItemPlayThisFileClick() {
+  const int row = SelectedIndex();
+  if (row < 0) return;
+  OpenTarget(FileNames_.Path(static_cast<size_t>(row)));
+}
+
+void TFormMain::MenuItemLinkClick(QAction* sender) {
+  if (sender) OpenTarget(sender->toolTip().toUtf8().toStdString());
+}
+
+void TFormMain::HyperLink1Click() {
+  OpenTarget(engine::kHomePageAddress);
+}
+
+void TFormMain::ButtonOptionsClick() {
+  PopupMenuOptions->popup(ButtonOptions->mapToGlobal(QPoint(0, ButtonOptions->height())));
+}
+
+void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+  PopupMenuOptions->popup(event->globalPos());
+}
+
+void TFormMain::PopupMenuFileListBoxPopup() {
+  LongCheckListBoxFileNames->HideHint();
+}
+
+void TFormMain::MenuItemProcessSubDirectoryClick() {
+  MenuItemProcessSubDirectory->toggle();
+}
+
+void TFormMain::MenuItemCreateUndoBatchClick() {
+  MenuItemCreateUndoBatch->toggle();
+}
+
+void TFormMain::MenuItemKeepLogClick() {
+  MenuItemKeepLog->toggle();
+}
+
+void TFormMain::MenuItemExportSelectedOnlyClick() {
+  MenuItemExportSelectedOnly->toggle();
+}
+
+// ---- Manual rename
+
+void TFormMain::MItemManualRenameClick() {
+  const int row = SelectedIndex();
+  if (row < 0) return;
+  const std::string oldPath = FileNames_.Path(static_cast<size_t>(row));
+  const QString oldName = PathText(engine::ExtractFileName(oldPath));
+  QString newName = oldName;
+  if (!AskNewName(oldName, newName)) return;
+  std::string name = PathBytes(newName);
+  engine::FilterIllegalChars(name);
+  // The attributes stay as they are: a read-only file keeps its flag under the new name.
+  const std::string newPath = engine::ExtractFilePath(oldPath) + name;
+  if (platform::RenameNoReplace(oldPath, newPath) == 0)
+    FolderRefresh();
+  else
+    ShowMessage(U("改名失败！"), U("错误"));
+}
+
+// ---- Export
+
+void TFormMain::MenuItemExportClick() {
+  if (FileNames_.Count() == 0) return;
+  std::string chosen;
+  int filterIndex = 1;
+  if (!AskSaveFile(chosen, filterIndex)) return;
+  if (filterIndex < 1 || filterIndex > 3) filterIndex = 1;
+  const auto form = static_cast<engine::TExportForm>(filterIndex);
+  const std::string fileName = engine::ChangeExportExtension(chosen, form);
+  // The dialog asked about the name as typed; the file written may be another one.
+  if (fileName != chosen && platform::FileExists(fileName) && !ConfirmReplace(fileName)) return;
+  const platform::TIoError error =
+      engine::WriteList(fileName, form, FileNames_, State_.ExportSelectedOnly);
+  if (error) ShowError(U(error.Text().c_str()), QCoreApplication::applicationName());
+}
+
+}  // namespace tunaro::ui
