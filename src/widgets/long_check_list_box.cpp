@@ -1,20 +1,199 @@
 #include "widgets/long_check_list_box.h"
 
-#include <QLabel>
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QTextLayout>
+#include <QToolTip>
+#include <cmath>
 
 namespace tunaro::widgets {
+
+namespace {
+
+// Lays the text out in lines of at most maxWidth pixels: at word boundaries where it can,
+// anywhere inside a word that is longer than a line (a path often has no spaces at all).
+// Returns the size the lines take.
+QSize LayOutText(QTextLayout& layout, int maxWidth) {
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  qreal y = 0;
+  qreal width = 0;
+  for (;;) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(maxWidth);
+    line.setPosition(QPointF(0, y));
+    y += line.height();
+    width = std::max(width, line.naturalTextWidth());
+  }
+  layout.endLayout();
+  return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(y))};
+}
+
+QString SingleParagraph(QString text) {
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  return text;
+}
+
+}  // namespace
+
+THintWindow::THintWindow(QWidget* parent)
+    : QLabel(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput) {
+  // The hint lies over the item under the pointer; the list must keep getting the moves.
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+QRect THintWindow::CalcHintRect(int maxWidth, const QString& text) const {
+  QTextLayout layout(SingleParagraph(text), font());
+  const QSize size = LayOutText(layout, maxWidth);
+  return {0, 0, size.width() + 2 * HorizontalMargin, size.height() + 2 * VerticalMargin};
+}
+
+void THintWindow::ActivateHint(const QRect& screenRect, const QString& text) {
+  setText(text);
+  setGeometry(screenRect);
+  show();
+  update();
+}
+
+void THintWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  painter.fillRect(rect(), pal.color(QPalette::ToolTipBase));
+  painter.setPen(pal.color(QPalette::ToolTipText));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  QTextLayout layout(SingleParagraph(text()), font());
+  LayOutText(layout, width() - 2 * HorizontalMargin);
+  layout.draw(&painter, QPointF(HorizontalMargin, VerticalMargin));
+}
 
 int TLongCheckListBox::CheckBoxWidth = 0;
 int TLongCheckListBox::CheckBoxHeight = 0;
 
 TLongCheckListBox::TLongCheckListBox(QWidget* parent) : QListView(parent) {
   setUniformItemSizes(true);
-  HintWindow = new QLabel(this, Qt::ToolTip);
+  // Like the classic check list: no horizontal scrolling; long texts are what hints are for.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setMouseTracking(true);
+  viewport()->setMouseTracking(true);
+  HintWindow = new THintWindow(this);
+  HintWindow->hide();
+  LastHintIndex = -1;
+  OnlyWhenFocused = false;
+  CheckBoxWidth = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
+  CheckBoxHeight = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
+  HookForm();
+}
+
+TLongCheckListBox::~TLongCheckListBox() {
+  if (HookedForm_) HookedForm_->removeEventFilter(this);
+}
+
+void TLongCheckListBox::HideHint() {
   HintWindow->hide();
 }
 
-TLongCheckListBox::~TLongCheckListBox() = default;
+void TLongCheckListBox::ForgetHint() {
+  HideHint();
+  LastHintIndex = -1;
+}
 
-void TLongCheckListBox::HideHint() { HintWindow->hide(); }
+void TLongCheckListBox::HookForm() {
+  QWidget* form = isWindow() ? nullptr : window();
+  if (form == HookedForm_) return;
+  if (HookedForm_) HookedForm_->removeEventFilter(this);
+  HookedForm_ = form;
+  if (!form) return;
+  form->installEventFilter(this);
+  // Without tracking a window only hears of moves while a button is held.
+  form->setMouseTracking(true);
+}
+
+bool TLongCheckListBox::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::Show:
+      // The list may be built before it is put into its window.
+      HookForm();
+      break;
+    case QEvent::Hide:
+      ForgetHint();
+      break;
+    case QEvent::Leave:
+      // The pointer went straight to another control or window: a hint left behind would
+      // float there. A leave while the pointer is still over the list comes from the hint
+      // window itself and is ignored.
+      if (!viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))) ForgetHint();
+      break;
+    default:
+      break;
+  }
+  return QListView::event(event);
+}
+
+bool TLongCheckListBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == HookedForm_ && event->type() == QEvent::MouseMove) {
+    // Let the window handle its own move first, then hide; the event is delivered here, so
+    // it must not be delivered a second time.
+    static_cast<QObject*>(HookedForm_.data())->event(event);
+    FormMouseMove();
+    return true;
+  }
+  return QListView::eventFilter(watched, event);
+}
+
+void TLongCheckListBox::FormMouseMove() {
+  ForgetHint();
+}
+
+void TLongCheckListBox::scrollContentsBy(int dx, int dy) {
+  QListView::scrollContentsBy(dx, dy);
+  // The item under the pointer is another one now; the old hint would show a wrong text.
+  ForgetHint();
+}
+
+void TLongCheckListBox::mouseMoveEvent(QMouseEvent* event) {
+  QListView::mouseMoveEvent(event);
+  UpdateHint(event->position().toPoint());
+}
+
+QRect TLongCheckListBox::ItemRect(const QModelIndex& index) const {
+  QRect r = visualRect(index);
+  r.setRight(std::min(r.right(), viewport()->rect().right()));
+  return r;
+}
+
+void TLongCheckListBox::UpdateHint(const QPoint& pos) {
+  if (OnlyWhenFocused && QApplication::focusWidget() != this) return;
+  if (!EnableHint) {
+    HideHint();
+    return;
+  }
+  const QModelIndex index = indexAt(pos);
+  const int row = index.isValid() ? index.row() : -1;
+  if (row == LastHintIndex) return;
+  LastHintIndex = row;
+  HideHint();
+  if (row < 0) return;
+
+  HintWindow->setFont(font());
+  HintWindow->setPalette(QToolTip::palette());
+  const QRect r = ItemRect(index);
+  const QString text = index.data(Qt::DisplayRole).toString();
+  const QRect h = HintWindow->CalcHintRect(THintWindow::MaxHintWidth, text);
+  if (h.width() < r.width() - CheckBoxWidth) return;
+
+  // Over the item's text, a quarter of a check box higher.
+  const QPoint topLeft(r.left() + CheckBoxWidth + 1, r.top() - CheckBoxHeight / 4);
+  const QRect screenRect(viewport()->mapToGlobal(topLeft), h.size());
+  HintWindow->ActivateHint(screenRect, text);
+}
 
 }  // namespace tunaro::widgets

@@ -2,12 +2,37 @@
 // text in a hint laid over the item when the text is too wide for the list.
 #pragma once
 
+#include <QLabel>
 #include <QListView>
 #include <QPointer>
-
-class QLabel;
+#include <QRect>
+#include <QString>
 
 namespace tunaro::widgets {
+
+// A small frameless tool-tip window. Measuring and painting share one text layout, so the
+// rectangle a text is measured at is exactly the one it is drawn into.
+class THintWindow : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit THintWindow(QWidget* parent = nullptr);
+
+  // The rectangle, starting at (0, 0) and margins included, needed to show the text with
+  // lines at most maxWidth pixels wide.
+  QRect CalcHintRect(int maxWidth, const QString& text) const;
+  // Shows the text in the given screen rectangle.
+  void ActivateHint(const QRect& screenRect, const QString& text);
+
+  static constexpr int MaxHintWidth = 400;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  static constexpr int HorizontalMargin = 3;  // border line and padding, each side
+  static constexpr int VerticalMargin = 1;
+};
 
 class TLongCheckListBox : public QListView {
   Q_OBJECT
@@ -19,14 +44,36 @@ class TLongCheckListBox : public QListView {
   // Hides the hint window; LastHintIndex stays as it is.
   void HideHint();
 
+  // The window the list listens to for mouse moves over its own surface; none when the
+  // list is a window itself.
+  QWidget* HookedForm() const { return HookedForm_; }
+
+  THintWindow* HintWindow = nullptr;
+  int LastHintIndex = -1;
   bool OnlyWhenFocused = false;
   bool EnableHint = false;
-  int LastHintIndex = -1;
-  QLabel* HintWindow = nullptr;
 
   // The size of one check-box image of the style, shared by all instances.
   static int CheckBoxWidth;
   static int CheckBoxHeight;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  // Listens to the containing window's mouse moves, after the window's own handling.
+  void HookForm();
+  void FormMouseMove();
+  void UpdateHint(const QPoint& pos);
+  void ForgetHint();
+  // The item's rectangle in viewport coordinates, cut to the visible width as a list
+  // without horizontal scrolling would have it.
+  QRect ItemRect(const QModelIndex& index) const;
+
+  QPointer<QWidget> HookedForm_;
 };
 
 }  // namespace tunaro::widgets
