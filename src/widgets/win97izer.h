@@ -4,8 +4,11 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
+
+class QPainter;
 
 namespace tunaro::widgets {
 
@@ -22,6 +25,18 @@ enum class TEdgeType {
   etFlatButton
 };
 
+// The lines of a 3-D edge, as bits: one outer and one inner line at most.
+enum TEdgeFlag : int {
+  BdrRaisedOuter = 1,
+  BdrSunkenOuter = 2,
+  BdrRaisedInner = 4,
+  BdrSunkenInner = 8,
+  EdgeRaised = BdrRaisedOuter | BdrRaisedInner,
+  EdgeSunken = BdrSunkenOuter | BdrSunkenInner,
+  EdgeEtched = BdrSunkenOuter | BdrRaisedInner,
+  EdgeBump = BdrRaisedOuter | BdrSunkenInner,
+};
+
 class TWin97izer : public QObject {
   Q_OBJECT
 
@@ -33,8 +48,14 @@ class TWin97izer : public QObject {
   void SetWin97Control(QWidget* control);
   QWidget* Win97Control() const { return Control_; }
 
+  // Gives the control its saved colour, or the button face while it is disabled.
   void UpdateColor();
+  // Asks the control to repaint; the border is painted over it in that paint.
   void RedrawBorder();
+  int EdgeFlags() const;
+
+  // The palette role that holds the control's own colour (its background).
+  static QPalette::ColorRole ColorRole(const QWidget* control);
 
   TEdgeType EdgeType = TEdgeType::etSunkenOuter;
   QColor SavedColor;
@@ -44,6 +65,8 @@ class TWin97izer : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void PaintBorder(QPainter& painter) const;
+
   QPointer<QWidget> Control_;
 };
 
