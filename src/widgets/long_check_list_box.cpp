@@ -74,6 +74,32 @@ void THintWindow::paintEvent(QPaintEvent*) {
   layout.draw(&painter, QPointF(HorizontalMargin, VerticalMargin));
 }
 
+// One per window, shared by all the lists in it. An event filter runs before the window's
+// own handling, so the hook delivers the move to the window itself and only then lets the
+// lists hide their hints; sharing it delivers each move to the window exactly once.
+class TFormMouseHook : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TFormMouseHook(QWidget* form) : QObject(form), Form(form) {
+    form->installEventFilter(this);
+    // Without tracking a window only hears of moves while a button is held.
+    form->setMouseTracking(true);
+  }
+
+  QWidget* Form;
+  QList<QPointer<TLongCheckListBox>> Lists;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != Form || event->type() != QEvent::MouseMove) return false;
+    static_cast<QObject*>(Form)->event(event);
+    for (const QPointer<TLongCheckListBox>& list : QList(Lists))
+      if (list) list->FormMouseMove();
+    return true;
+  }
+};
+
 int TLongCheckListBox::CheckBoxWidth = 0;
 int TLongCheckListBox::CheckBoxHeight = 0;
 
@@ -93,7 +119,7 @@ TLongCheckListBox::TLongCheckListBox(QWidget* parent) : QListView(parent) {
 }
 
 TLongCheckListBox::~TLongCheckListBox() {
-  if (HookedForm_) HookedForm_->removeEventFilter(this);
+  UnhookForm();
 }
 
 void TLongCheckListBox::HideHint() {
@@ -108,12 +134,25 @@ void TLongCheckListBox::ForgetHint() {
 void TLongCheckListBox::HookForm() {
   QWidget* form = isWindow() ? nullptr : window();
   if (form == HookedForm_) return;
-  if (HookedForm_) HookedForm_->removeEventFilter(this);
+  UnhookForm();
   HookedForm_ = form;
   if (!form) return;
-  form->installEventFilter(this);
-  // Without tracking a window only hears of moves while a button is held.
-  form->setMouseTracking(true);
+  auto* hook = form->findChild<TFormMouseHook*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!hook) hook = new TFormMouseHook(form);
+  hook->Lists.append(this);
+}
+
+void TLongCheckListBox::UnhookForm() {
+  if (!HookedForm_) return;
+  auto* hook = HookedForm_->findChild<TFormMouseHook*>(QString(), Qt::FindDirectChildrenOnly);
+  HookedForm_ = nullptr;
+  if (!hook) return;
+  hook->Lists.removeAll(this);
+  if (!hook->Lists.isEmpty()) return;
+  // Not deleted at once: this may run while the old window walks its children.
+  hook->Form->removeEventFilter(hook);
+  hook->setParent(nullptr);
+  hook->deleteLater();
 }
 
 bool TLongCheckListBox::event(QEvent* event) {
@@ -136,17 +175,6 @@ bool TLongCheckListBox::event(QEvent* event) {
       break;
   }
   return QListView::event(event);
-}
-
-bool TLongCheckListBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == HookedForm_ && event->type() == QEvent::MouseMove) {
-    // Let the window handle its own move first, then hide; the event is delivered here, so
-    // it must not be delivered a second time.
-    static_cast<QObject*>(HookedForm_.data())->event(event);
-    FormMouseMove();
-    return true;
-  }
-  return QListView::eventFilter(watched, event);
 }
 
 void TLongCheckListBox::FormMouseMove() {
@@ -197,3 +225,5 @@ void TLongCheckListBox::UpdateHint(const QPoint& pos) {
 }
 
 }  // namespace tunaro::widgets
+
+#include "long_check_list_box.moc"

@@ -43,6 +43,8 @@ class TLongCheckListBox : public QListView {
 
   // Hides the hint window; LastHintIndex stays as it is.
   void HideHint();
+  // The mouse moved over the containing window's own surface: hides and forgets the hint.
+  void FormMouseMove();
 
   // The window the list listens to for mouse moves over its own surface; none when the
   // list is a window itself.
@@ -59,14 +61,13 @@ class TLongCheckListBox : public QListView {
 
  protected:
   bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
   // Listens to the containing window's mouse moves, after the window's own handling.
   void HookForm();
-  void FormMouseMove();
+  void UnhookForm();
   void UpdateHint(const QPoint& pos);
   void ForgetHint();
   // The item's rectangle in viewport coordinates, cut to the visible width as a list

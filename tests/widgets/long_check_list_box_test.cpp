@@ -234,6 +234,11 @@ class LongCheckListBoxTest : public QObject {
 
   void formsOwnMouseMoveStillRuns() {
     QCOMPARE(List->HookedForm(), Form);
+    // A second list in the same window neither doubles the window's handling nor misses
+    // the move.
+    auto* second = new TLongCheckListBox(Form);
+    QCOMPARE(second->HookedForm(), Form);
+    second->HintWindow->show();
     MoveTo(Center(1));
     QVERIFY(List->HintWindow->isVisible());
     QMouseEvent move(QEvent::MouseMove, QPointF(400, 250), Form->mapToGlobal(QPointF(400, 250)),
@@ -243,6 +248,14 @@ class LongCheckListBoxTest : public QObject {
     QVERIFY(Form->HintVisibleInHandler);
     QVERIFY(!List->HintWindow->isVisible());
     QCOMPARE(List->LastHintIndex, -1);
+    QVERIFY(!second->HintWindow->isVisible());
+
+    // The window keeps being heard while any list is left in it.
+    delete second;
+    MoveTo(Center(1));
+    QApplication::sendEvent(Form, &move);
+    QCOMPARE(Form->Moves, 2);
+    QVERIFY(!List->HintWindow->isVisible());
   }
 
   // Through the window system: tracking is on, and a move over the list does not reach the
