@@ -1,0 +1,88 @@
+// Rename runs over a folder of tool-made MP3, Ogg Vorbis and WMA files through tunaro-cli,
+// and the fields that tunaro-cli tags prints for them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace tunaro::test {
+namespace {
+
+const std::string kFiles = TUNARO_TEST_DATA "/mp3-ogg-wma/";
+
+std::string ShellQuote(const std::string& s) {
+  std::string q = "'";
+  for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs tunaro-cli; the exit status and what it printed on stdout.
+std::pair<int, std::string> RunCli(const std::vector<std::string>& args) {
+  std::string command = ShellQuote(TUNARO_CLI);
+  for (const auto& a : args) command += " " + ShellQuote(a);
+  std::string out;
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return {-1, out};
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class RenameMp3OggWmaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"v23-only.mp3", "v23-and-v1.mp3", "v24-only.mp3", "latin.ogg",
+                             "chinese.ogg", "latin.wma", "chinese.wma"})
+      std::filesystem::copy_file(kFiles + name, Dir / name);
+    Dir.Write("untagged.mp3", std::string(2048, '\xFF'));
+  }
+  TTempDir Dir;
+};
+
+TEST_F(RenameMp3OggWmaTest, RenamesEachTypeFromItsReader) {
+  // MP3: the ID3v2.3 tag when there is no ID3v1 tag; an ID3v1 tag wins; an ID3v2.4 tag is
+  // found but gives no texts; a file without a tag fails and keeps its name.
+  EXPECT_EQ(RunCli({"rename", "-t", "mp3", "-p", "%1 - %2 [%6]", Dir.Path()}).first, 1);
+  // Ogg Vorbis: comments converted to GBK for the name, back to UTF-8 on disk.
+  EXPECT_EQ(RunCli({"rename", "-t", "ogg", "-p", "%6 %1 - %2 (%3, %4)", Dir.Path()}).first, 0);
+  // WMA: author, title, copyright, description, rating.
+  EXPECT_EQ(RunCli({"rename", "-t", "wma", "-p", "%1 - %2 {%3} {%4} {%5}", Dir.Path()}).first, 0);
+  const std::vector<std::string> expected = {
+      " -  [00].mp3",
+      "05 Some Artist - Some Title (Some Album, 2002).ogg",
+      "05 歌手 - 中文标题 (专辑, ).ogg",
+      "Some Artist - Some Title [05].mp3",
+      "Some Author - Some Title {(C) 2002 Someone} {} {Good}.wma",
+      "V1 Artist - V1 Title [09].mp3",
+      "untagged.mp3",
+      "歌手 - 中文标题 {} {} {}.wma",
+  };
+  EXPECT_EQ(Dir.List(), expected);
+}
+
+TEST_F(RenameMp3OggWmaTest, TagsPrintsTheFieldsOfEachReader) {
+  const auto [status, out] =
+      RunCli({"tags", Dir / "v23-only.mp3", Dir / "chinese.ogg", Dir / "latin.wma"});
+  EXPECT_EQ(status, 0);
+  for (const char* part :
+       {R"("TID3v2":{"Load":true,"Found":true,"MajorVersion":3,"TagSize":896,"Title":"Some Title",)"
+        R"("Artist":"Some Artist","Album":"Some Album","Track":5,"Year":"2002","Genre":"",)"
+        R"("Comment":"Nice"})",
+        R"("TOggVorbis":{"Load":true,"Found":true,"FileSize":2515,"ChannelMode":1,)"
+        R"("SampleRate":8000,)",
+        R"("SampleCount":8000,"Title":"中文标题","Artist":"歌手","Album":"专辑","Track":5,)",
+        R"("TWindowsMedia":{"Load":true,"Found":true,"Title":"Some Title",)"
+        R"("Author":"Some Author","Copyright":"(C) 2002 Someone","Description":"",)"
+        R"("Rating":"Good"})"})
+    EXPECT_NE(out.find(part), std::string::npos) << part << "\nin:\n" << out;
+}
+
+}  // namespace
+}  // namespace tunaro::test
