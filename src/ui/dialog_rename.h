@@ -12,6 +12,7 @@ namespace tunaro::ui {
 // The rule shown under the name: the characters a file name may not hold.
 extern const char* const kNamingRule;
 
+// Created once and shown again for every use; each use sets its texts and Accepted anew.
 class TDialogRename : public QDialog {
   Q_OBJECT
 
@@ -22,6 +23,7 @@ class TDialogRename : public QDialog {
   // then holds the edit box's text, else it is unchanged.
   bool Execute(const QString& oldName, QString& newName);
 
+  // True when the dialog was last closed with ButtonOK (or Enter).
   bool Accepted = false;
 
   QLabel* LabelOldName = nullptr;
@@ -31,6 +33,15 @@ class TDialogRename : public QDialog {
   QLabel* StaticTextNamingRule = nullptr;
   QPushButton* ButtonOK = nullptr;
   QPushButton* ButtonCancel = nullptr;
+
+  void ButtonOKClick();
+  void ButtonCancelClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CentreOnScreen();
 };
 
 }  // namespace tunaro::ui
