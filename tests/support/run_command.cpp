@@ -1,0 +1,39 @@
+#include "support/run_command.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/temp_dir.h"
+
+namespace tunaro::test {
+
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args) {
+  TTempDir scratch;
+  const std::string out = scratch / "out", err = scratch / "err";
+  TCommandResult result;
+  const pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int in = open("/dev/null", O_RDONLY);
+    dup2(o, 1);
+    dup2(e, 2);
+    dup2(in, 0);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.Out = ReadFile(out);
+  result.Err = ReadFile(err);
+  return result;
+}
+
+}  // namespace tunaro::test

@@ -1,0 +1,18 @@
+// Runs a program as a user would from a shell, for tests of tunaro-cli.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tunaro::test {
+
+struct TCommandResult {
+  int Status = -1;  // exit status, -1 when the program did not exit normally
+  std::string Out;
+  std::string Err;
+};
+
+// Runs the program with the arguments (no shell involved) and collects both output streams.
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args);
+
+}  // namespace tunaro::test
