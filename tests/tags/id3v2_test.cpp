@@ -54,23 +54,14 @@ class ID3v2Test : public ::testing::Test {
   TID3v2 Tag;
 };
 
-TEST_F(ID3v2Test, UnreadableOrShortFilesFail) {
+TEST_F(ID3v2Test, LoadFailsOnlyBelowTenBytes) {
   EXPECT_FALSE(Tag.Load(Dir / "none.mp3"));
   EXPECT_FALSE(Tag.Load(Dir.Path()));
   EXPECT_FALSE(Tag.Load(Dir.Write("nine.mp3", Header(3, 0, 0, 0, 0).substr(0, 9))));
   EXPECT_FALSE(Tag.Found);
-  EXPECT_EQ(Tag.MajorVersion, 0);
-  EXPECT_EQ(Tag.TagSize, 0);
-}
-
-TEST_F(ID3v2Test, FileWithoutMagicLoadsWithoutTag) {
-  EXPECT_TRUE(LoadBytes(std::string(10, 'x')));
+  EXPECT_TRUE(LoadBytes("id3\x03"s + std::string(6, '\0')));  // the magic is case-sensitive
   EXPECT_FALSE(Tag.Found);
-  EXPECT_TRUE(LoadBytes("id3\x03"s + std::string(6, '\0')));
-  EXPECT_FALSE(Tag.Found);
-}
-
-TEST_F(ID3v2Test, BareHeaderIsATagOfTenBytes) {
+  // A bare header: the walk stops at once, its position being the tag size.
   EXPECT_TRUE(Tag.Load(Dir.Write("ten.mp3", Header(3, 0, 0, 0, 0))));
   EXPECT_TRUE(Tag.Found);
   EXPECT_EQ(Tag.MajorVersion, 3);
@@ -108,24 +99,19 @@ TEST_F(ID3v2Test, ReadsTheSevenFrames) {
   EXPECT_EQ(Tag.Comment, "Nice");
 }
 
-TEST_F(ID3v2Test, TextsAreTrimmedButKeepInnerBytes) {
+TEST_F(ID3v2Test, TextsAreTrimmedButNotDecoded) {
   ASSERT_TRUE(LoadBytes(TagWith(Frame("TIT2", "\0Song\0  "s) + Frame("TPE1", "\0A\0B"s) +
                                 Frame("COMM", "\0engDesc\0Nice"s) + Frame("TALB", "\0a"s) +
-                                Frame("TALB", "\0b"s))));
+                                Frame("TALB",
+                                      "\x01\xFF\xFE"
+                                      "b\0\0\0"s))));
   EXPECT_EQ(Tag.Title, "Song");
   EXPECT_EQ(Tag.Artist, "A\0B"s);
   EXPECT_EQ(Tag.Comment, "Desc\0Nice"s);  // the description is not skipped
-  EXPECT_EQ(Tag.Album, "b");              // a later frame replaces an earlier one
-}
-
-TEST_F(ID3v2Test, Utf16FrameKeepsItsBytes) {
-  // Encoding 1, byte-order mark FF FE, "Ab" in UTF-16LE, terminator.
-  ASSERT_TRUE(LoadBytes(TagWith(Frame("TIT2",
-                                      "\x01\xFF\xFE"
-                                      "A\0b\0\0\0"s))));
-  EXPECT_EQ(Tag.Title,
+  // A later frame replaces an earlier one; UTF-16 keeps its byte-order mark and zero bytes.
+  EXPECT_EQ(Tag.Album,
             "\xFF\xFE"
-            "A\0b"s);
+            "b"s);
 }
 
 // Each frame yields (size mod 250) bytes of data.
@@ -186,7 +172,7 @@ TEST_F(ID3v2Test, DamagedFrameListKeepsWhatCameBefore) {
   EXPECT_EQ(Tag.Title, "");
 }
 
-TEST_F(ID3v2Test, GenreDropsEverythingUpToTheLastParenthesis) {
+TEST_F(ID3v2Test, GenreDropsNumericReferencesAndTrackTakesTheNumber) {
   const std::pair<const char*, const char*> cases[] = {
       {"(17)Rock", "Rock"},     {"(17)", ""},        {"Rock", "Rock"},
       {"(17)(18)Rock", "Rock"}, {"Rock (live)", ""}, {"(17) Rock", " Rock"},
@@ -195,12 +181,9 @@ TEST_F(ID3v2Test, GenreDropsEverythingUpToTheLastParenthesis) {
     ASSERT_TRUE(LoadBytes(TagWith(Text("TCON", text))));
     EXPECT_EQ(Tag.Genre, genre) << text;
   }
-}
-
-TEST_F(ID3v2Test, TrackIsTheNumberBeforeTheSlash) {
-  const std::pair<const char*, uint8_t> cases[] = {{"5/12", 5}, {" 07 ", 7}, {"A1", 0}, {"300", 44},
-                                                   {"-1", 255}, {"$10", 16}, {"", 0}};
-  for (const auto& [text, track] : cases) {
+  const std::pair<const char*, uint8_t> tracks[] = {
+      {"5/12", 5}, {" 07 ", 7}, {"A1", 0}, {"300", 44}};
+  for (const auto& [text, track] : tracks) {
     ASSERT_TRUE(LoadBytes(TagWith(Text("TRCK", text))));
     EXPECT_EQ(Tag.Track, track) << text;
   }
@@ -278,7 +261,7 @@ TEST(ID3v2Fuzz, TruncatedAndScrambledTagsEndQuietly) {
   TID3v2 tag;
   for (size_t n = 0; n <= 300; ++n) tag.Load(dir.Write("cut.mp3", real.substr(0, n)));
   std::mt19937 random(7);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 150; ++round) {
     std::string bytes = real.substr(0, 400);
     for (int k = 0; k < 8; ++k) bytes[10 + random() % 200] = static_cast<char>(random());
     if (round % 3 == 0) bytes[6] = bytes[7] = bytes[8] = bytes[9] = '\xFF';  // huge tag size

@@ -62,25 +62,18 @@ class OggVorbisTest : public ::testing::Test {
   TOggVorbis Ogg;
 };
 
-TEST_F(OggVorbisTest, NeedsThirtyBytesFromOffset28) {
+TEST_F(OggVorbisTest, HeaderMustStandAtOffset28) {
   EXPECT_FALSE(Ogg.Load(Dir / "none.ogg"));
   EXPECT_FALSE(Ogg.Load(Dir.Path()));
   const std::string header = Page(0, "\x1E") + Identification(2, 44100, 128000);
   EXPECT_FALSE(Load(header.substr(0, 57)));
-  EXPECT_FALSE(Ogg.Found);
-  EXPECT_TRUE(Load(header));  // shorter than 250 bytes: header only
+  EXPECT_TRUE(Load(header));  // shorter than 250 bytes: no comments, no end page
   EXPECT_TRUE(Ogg.Found);
   EXPECT_EQ(Ogg.FileSize, 58);
   EXPECT_EQ(Ogg.Vendor, "");
   EXPECT_EQ(Ogg.SampleCount, 0);
-}
-
-TEST_F(OggVorbisTest, HeaderMustStandAtOffset28) {
-  EXPECT_TRUE(Load(std::string(400, 'x')));
-  EXPECT_FALSE(Ogg.Found);
   // A first page with two segments moves the header one byte on.
-  EXPECT_TRUE(
-      Load(Page(0, "\x1E\x00"s) + Identification(2, 44100, 128000) + std::string(300, 'x')));
+  EXPECT_TRUE(Load(Page(0, "\x1E\x00"s) + header.substr(28) + std::string(300, 'x')));
   EXPECT_FALSE(Ogg.Found);
   EXPECT_EQ(Ogg.FileSize, 0);
 }
@@ -133,31 +126,29 @@ TEST_F(OggVorbisTest, VendorIsTheFirstEntryWithoutEqualsSign) {
   EXPECT_EQ(Ogg.Vendor, "loose");
 }
 
-TEST_F(OggVorbisTest, EntryCountLimitsTheWalk) {
-  ASSERT_TRUE(Load(OggFile(Comments("V", {"TITLE=Song"}, 0))));
-  EXPECT_EQ(Ogg.Vendor, "V");
-  EXPECT_EQ(Ogg.Title, "");
-  ASSERT_TRUE(Load(OggFile(Comments("V", {"TITLE=Song"}, -1))));
-  EXPECT_EQ(Ogg.Title, "");
-  // A count far beyond the entries: the walk reads on until a length runs past the end.
+TEST_F(OggVorbisTest, EntryCountAndFileEndLimitTheWalk) {
+  for (int32_t count : {0, -1}) {
+    ASSERT_TRUE(Load(OggFile(Comments("V", {"TITLE=Song"}, count))));
+    EXPECT_EQ(Ogg.Vendor, "V");
+    EXPECT_EQ(Ogg.Title, "");
+  }
+  // A count far beyond the entries: the walk reads on until a length runs past the end, and
+  // the entry of that length is dropped.
   ASSERT_TRUE(Load(OggFile(Comments("V", {"TITLE=Song", "ARTIST=Band"}, 0x7FFFFFFF))));
   EXPECT_EQ(Ogg.Title, "Song");
   EXPECT_EQ(Ogg.Artist, "Band");
+  const std::string file = Page(0, "\x1E") + Identification(2, 44100, 128000) + Page(0, "\xFF") +
+                           Comments("V", {"ARTIST=Band"}, 2) + LE32(1000) + "TITLE=Song" +
+                           std::string(120, '\0');
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(Ogg.Artist, "Band");
+  EXPECT_EQ(Ogg.Title, "");
 }
 
 TEST_F(OggVorbisTest, LongEntryKeepsItsFirst250Bytes) {
   ASSERT_TRUE(LoadComments({"TITLE=" + std::string(300, 't'), "ARTIST=Next"}));
   EXPECT_EQ(Ogg.Title, std::string(244, 't'));
   EXPECT_EQ(Ogg.Artist, "Next");  // read right after the long entry's last byte
-}
-
-TEST_F(OggVorbisTest, EntryRunningPastTheEndIsDropped) {
-  std::string file = Page(0, "\x1E") + Identification(2, 44100, 128000) + Page(0, "\xFF") +
-                     Comments("V", {"ARTIST=Band"}, 2) + LE32(1000) + "TITLE=Song";
-  file += std::string(250 - std::min<size_t>(file.size(), 250), '\0');
-  ASSERT_TRUE(Load(file));
-  EXPECT_EQ(Ogg.Artist, "Band");
-  EXPECT_EQ(Ogg.Title, "");
 }
 
 TEST_F(OggVorbisTest, MarkerIsLookedForInTheFirst250BytesOnly) {
@@ -168,15 +159,6 @@ TEST_F(OggVorbisTest, MarkerIsLookedForInTheFirst250BytesOnly) {
     ASSERT_TRUE(Load(file));
     EXPECT_TRUE(Ogg.Found);
     EXPECT_EQ(Ogg.Title, at == 243 ? "Song" : "") << at;
-  }
-}
-
-TEST_F(OggVorbisTest, TrackIsTheNumberBeforeTheSlash) {
-  const std::pair<const char*, uint8_t> cases[] = {{"5/12", 5}, {"07", 7},   {"x", 0},
-                                                   {" 9 ", 9},  {"300", 44}, {"", 0}};
-  for (const auto& [text, track] : cases) {
-    ASSERT_TRUE(LoadComments({"TRACKNUMBER="s + text}));
-    EXPECT_EQ(Ogg.Track, track) << text;
   }
 }
 
@@ -197,9 +179,13 @@ TEST_F(OggVorbisTest, ConvertsUtf8ToGbkUpToTheFirstFault) {
     EXPECT_EQ(Ogg.Title, gbk) << utf8;
     EXPECT_EQ(Ogg.Vendor, gbk) << utf8;
   }
-  // TRACKNUMBER is read before any conversion.
-  ASSERT_TRUE(LoadComments({"TRACKNUMBER=12\xC3"}));
-  EXPECT_EQ(Ogg.Track, 0);
+  // TRACKNUMBER is read as it stands, before any conversion.
+  const std::pair<const char*, uint8_t> tracks[] = {
+      {"5/12", 5}, {"07", 7}, {"x", 0}, {"12\xC3", 0}};
+  for (const auto& [text, track] : tracks) {
+    ASSERT_TRUE(LoadComments({"TRACKNUMBER="s + text}));
+    EXPECT_EQ(Ogg.Track, track) << text;
+  }
 }
 
 TEST_F(OggVorbisTest, SampleCountComesFromTheLastWindowWithAPage) {
@@ -297,7 +283,7 @@ TEST(OggVorbisFuzz, TruncatedAndScrambledFilesEndQuietly) {
   TOggVorbis ogg;
   for (size_t n = 0; n <= 400; n += 3) ogg.Load(dir.Write("cut.ogg", real.substr(0, n)));
   std::mt19937 random(11);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 150; ++round) {
     std::string bytes = real;
     for (int k = 0; k < 6; ++k) bytes[93 + random() % 200] = static_cast<char>(random());
     if (round % 3 == 0) bytes.replace(93 + random() % 100, 4, "\xFF\xFF\xFF\x7F");  // huge

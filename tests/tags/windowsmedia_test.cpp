@@ -61,26 +61,21 @@ class WindowsMediaTest : public ::testing::Test {
   TWindowsMedia Wma;
 };
 
-TEST_F(WindowsMediaTest, FailsWithoutTheHeaderStart) {
+TEST_F(WindowsMediaTest, FailsWithoutTheHeaderStartOrTheWholeWindow) {
   EXPECT_FALSE(Wma.Load(Dir / "none.wma"));
   EXPECT_FALSE(Wma.Load(Dir.Path()));
-  EXPECT_FALSE(Load(""));
   EXPECT_FALSE(Load("\x30"));
   EXPECT_FALSE(Load("\x26\x30" + kHeaderGuid.substr(2) + LE32(0)));
+  EXPECT_FALSE(Load(kHeaderGuid + "\0\0"s));  // a size field cut short
+  EXPECT_FALSE(Load(kHeaderGuid + LE32(0xFFFFFFFF) + std::string(100, '\0')));
+  const std::string file = WmaFile(kWindowStart + std::string(50, '\0'), "");
+  EXPECT_FALSE(Load(file.substr(0, file.size() - 1)));
   EXPECT_FALSE(Wma.Found);
-  // Only the first two bytes are compared.
+  EXPECT_TRUE(Load(file));
+  // Only the first two bytes of the identifier are compared.
   EXPECT_TRUE(Load("\x30\x26" + std::string(14, 'x') + LE32(0)));
   EXPECT_TRUE(Wma.Found);
   ExpectNoTexts();
-}
-
-TEST_F(WindowsMediaTest, WindowMustLieInTheFile) {
-  const std::string file = WmaFile(kWindowStart + std::string(50, '\0'), "");
-  EXPECT_TRUE(Load(file));
-  EXPECT_FALSE(Load(file.substr(0, file.size() - 1)));
-  EXPECT_FALSE(Wma.Found);
-  EXPECT_FALSE(Load(kHeaderGuid + LE32(0xFFFFFFFF) + std::string(100, '\0')));
-  EXPECT_FALSE(Load(kHeaderGuid + "\0\0"s));  // a size field cut short
 }
 
 TEST_F(WindowsMediaTest, ReadsTheFiveTexts) {
@@ -199,7 +194,7 @@ TEST(WindowsMediaFuzz, TruncatedAndScrambledFilesEndQuietly) {
   TWindowsMedia wma;
   for (size_t n = 0; n <= 1000; n += 7) wma.Load(dir.Write("cut.wma", real.substr(0, n)));
   std::mt19937 random(5);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 150; ++round) {
     std::string bytes = real;
     for (int k = 0; k < 6; ++k) bytes[16 + random() % 300] = static_cast<char>(random());
     wma.Load(dir.Write("scrambled.wma", bytes));
