@@ -46,9 +46,9 @@ void TakeEntry(const std::string& entry, THeaderInfo& info) {
 }
 
 // Reads the vendor string and the entries from right after the first comment-header marker
-// in the first 250 bytes. The file is read straight on from there; Ogg page headers inside
-// the comment header are read as entry data, as they always were. Only the first 250 bytes
-// of a longer entry are kept; the next length follows the entry's last byte.
+// in the first 250 bytes. The file is read straight on from there, without regard to pages:
+// a comment header that spans pages has the next page header read as entry data. Only the
+// first 250 bytes of a longer entry are kept; the next length follows the entry's last byte.
 void ReadComments(const std::string& fileName, THeaderInfo& info) {
   TReadOnlyFile file;
   uint8_t block[kBlockSize];
