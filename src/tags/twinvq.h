@@ -7,6 +7,8 @@
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 extern const std::array<const char*, 3> kTwinVQChannelModes;  // "Unknown", "Mono", "Stereo"
 
 class TTwinVQ {
@@ -28,6 +30,9 @@ class TTwinVQ {
   std::string Author;        // chunk "AUTH"
   std::string RightsNotice;  // chunk "(c) "
   std::string SourceFile;    // chunk "FILE"
+
+ private:
+  void ReadChunks(TReadOnlyFile& file);
 };
 
 }  // namespace tunaro::tags
