@@ -31,6 +31,8 @@ class TMonkey {
     int32_t SeekElements;
   };
 
+  static_assert(sizeof(THeader) == 40);
+
   TMonkey();
 
   void Clear();
@@ -42,6 +44,9 @@ class TMonkey {
   int32_t FileSize;
   THeader Header;
   std::unique_ptr<TID3v1> ID3v1;
+
+ private:
+  bool ReadHeader(const std::string& fileName);
 };
 
 }  // namespace tunaro::tags
