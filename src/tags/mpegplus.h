@@ -11,8 +11,10 @@
 
 namespace tunaro::tags {
 
-extern const std::array<const char*, 3> kMPEGplusChannelModes;  // "Unknown", "Stereo", "Joint Stereo"
-extern const std::array<const char*, 6> kMPEGplusProfiles;      // "Unknown" .. "Insane"
+// "Unknown", "Stereo", "Joint Stereo" (index = ChannelMode)
+extern const std::array<const char*, 3> kMPEGplusChannelModes;
+// "Unknown" .. "Insane" (index = ProfileCode)
+extern const std::array<const char*, 6> kMPEGplusProfiles;
 
 class TMPEGplus {
  public:
