@@ -16,6 +16,9 @@ class TRealMedia {
   bool Found;
   std::string Title;
   std::string Artist;
+
+ private:
+  bool ReadContent(const std::string& fileName);
 };
 
 }  // namespace tunaro::tags
