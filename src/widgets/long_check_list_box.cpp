@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTextLayout>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 namespace tunaro::widgets {
@@ -45,9 +46,37 @@ QString SingleParagraph(QString text) {
 THintWindow::THintWindow(QWidget* parent)
     : QLabel(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput) {
   // The hint lies over the item under the pointer; the list must keep getting the moves.
-  setAttribute(Qt::WA_TransparentForMouseEvents);
+  // Where the window system does not let input pass through, the hint hands it on itself.
+  setMouseTracking(true);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
+}
+
+bool THintWindow::event(QEvent* event) {
+  if (!MouseTarget_) return QLabel::event(event);
+  switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      const auto* e = static_cast<QMouseEvent*>(event);
+      QMouseEvent copy(e->type(), MouseTarget_->mapFromGlobal(e->globalPosition()),
+                       e->globalPosition(), e->button(), e->buttons(), e->modifiers(),
+                       e->pointingDevice());
+      QApplication::sendEvent(MouseTarget_, &copy);
+      return true;
+    }
+    case QEvent::Wheel: {
+      const auto* e = static_cast<QWheelEvent*>(event);
+      QWheelEvent copy(MouseTarget_->mapFromGlobal(e->globalPosition()), e->globalPosition(),
+                       e->pixelDelta(), e->angleDelta(), e->buttons(), e->modifiers(), e->phase(),
+                       e->inverted(), e->source(), e->pointingDevice());
+      QApplication::sendEvent(MouseTarget_, &copy);
+      return true;
+    }
+    default:
+      return QLabel::event(event);
+  }
 }
 
 QRect THintWindow::CalcHintRect(int maxWidth, const QString& text) const {
@@ -110,6 +139,7 @@ TLongCheckListBox::TLongCheckListBox(QWidget* parent) : QListView(parent) {
   setMouseTracking(true);
   viewport()->setMouseTracking(true);
   HintWindow = new THintWindow(this);
+  HintWindow->SetMouseTarget(viewport());
   HintWindow->hide();
   LastHintIndex = -1;
   OnlyWhenFocused = false;
@@ -204,7 +234,9 @@ void TLongCheckListBox::UpdateHint(const QPoint& pos) {
     HideHint();
     return;
   }
-  const QModelIndex index = indexAt(pos);
+  // A point outside the visible rows (say, handed on by the part of the hint that lies past
+  // the list's edge) is on no item.
+  const QModelIndex index = viewport()->rect().contains(pos) ? indexAt(pos) : QModelIndex();
   const int row = index.isValid() ? index.row() : -1;
   if (row == LastHintIndex) return;
   LastHintIndex = row;

@@ -23,13 +23,18 @@ class THintWindow : public QLabel {
   QRect CalcHintRect(int maxWidth, const QString& text) const;
   // Shows the text in the given screen rectangle.
   void ActivateHint(const QRect& screenRect, const QString& text);
+  // The widget beneath the hint that gets the mouse events landing on the hint.
+  void SetMouseTarget(QWidget* target) { MouseTarget_ = target; }
 
   static constexpr int MaxHintWidth = 400;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  QPointer<QWidget> MouseTarget_;
+
   static constexpr int HorizontalMargin = 3;  // border line and padding, each side
   static constexpr int VerticalMargin = 1;
 };

@@ -65,7 +65,9 @@ class LongCheckListBoxTest : public QObject {
     }
   }
 
-  QPoint Center(int row) const { return List->visualRect(Model->index(row, 0)).center(); }
+  QPoint Center(int row) const {
+    return {List->viewport()->width() / 2, List->visualRect(Model->index(row, 0)).center().y()};
+  }
 
   void MoveTo(const QPoint& viewportPos) {
     QMouseEvent move(QEvent::MouseMove, viewportPos, List->viewport()->mapToGlobal(viewportPos),
@@ -75,7 +77,7 @@ class LongCheckListBoxTest : public QObject {
 
   QPoint BelowLastItem() const {
     const QRect last = List->visualRect(Model->index(Model->rowCount() - 1, 0));
-    return {last.center().x(), last.bottom() + 5};
+    return {List->viewport()->width() / 2, last.bottom() + 5};
   }
 
   // Width of the item as the hint compares it (the visible part of the row).
@@ -166,7 +168,8 @@ class LongCheckListBoxTest : public QObject {
     TShowCounter counter;
     List->HintWindow->installEventFilter(&counter);
     const QRect r = List->visualRect(Model->index(1, 0));
-    for (int x = r.left() + 2; x < r.right(); x += 15) MoveTo(QPoint(x, r.center().y()));
+    for (int x = r.left() + 2; x < List->viewport()->width(); x += 15)
+      MoveTo(QPoint(x, r.center().y()));
     QCOMPARE(counter.Shows, 1);
     QCOMPARE(counter.Hides, 0);
     QVERIFY(List->HintWindow->isVisible());
@@ -270,6 +273,26 @@ class LongCheckListBoxTest : public QObject {
     QTest::mouseMove(window, QPoint(400, 250));
     QVERIFY(!List->HintWindow->isVisible());
     QCOMPARE(Form->Moves, 1);
+  }
+
+  // Where the hint swallows the pointer, it hands the moves on to the list beneath it.
+  void movesOverTheHintReachTheList() {
+    MoveTo(Center(1));
+    QVERIFY(List->HintWindow->isVisible());
+    const auto sendToHint = [this](const QPoint& viewportPos) {
+      const QPointF global = List->viewport()->mapToGlobal(QPointF(viewportPos));
+      QMouseEvent move(QEvent::MouseMove, List->HintWindow->mapFromGlobal(global), global,
+                       Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(List->HintWindow, &move);
+    };
+    sendToHint(Center(2));
+    QCOMPARE(List->LastHintIndex, 2);
+    sendToHint(Center(1));
+    QVERIFY(List->HintWindow->isVisible());
+    // Past the list's right edge the hint is over the window, not over an item.
+    sendToHint(QPoint(List->viewport()->width() + 5, Center(1).y()));
+    QVERIFY(!List->HintWindow->isVisible());
+    QCOMPARE(List->LastHintIndex, -1);
   }
 
   void hooksTheWindowItIsPutInto() {
