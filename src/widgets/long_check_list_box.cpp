@@ -53,6 +53,7 @@ THintWindow::THintWindow(QWidget* parent)
 }
 
 bool THintWindow::event(QEvent* event) {
+  if (event->type() == QEvent::Leave) emit PointerLeft();
   if (!MouseTarget_) return QLabel::event(event);
   switch (event->type()) {
     case QEvent::MouseMove:
@@ -140,6 +141,7 @@ TLongCheckListBox::TLongCheckListBox(QWidget* parent) : QListView(parent) {
   viewport()->setMouseTracking(true);
   HintWindow = new THintWindow(this);
   HintWindow->SetMouseTarget(viewport());
+  connect(HintWindow, &THintWindow::PointerLeft, this, &TLongCheckListBox::ForgetHintIfPointerAway);
   HintWindow->hide();
   LastHintIndex = -1;
   OnlyWhenFocused = false;
@@ -193,18 +195,23 @@ bool TLongCheckListBox::event(QEvent* event) {
       HookForm();
       break;
     case QEvent::Hide:
+    case QEvent::WindowDeactivate:
       ForgetHint();
       break;
     case QEvent::Leave:
-      // The pointer went straight to another control or window: a hint left behind would
-      // float there. A leave while the pointer is still over the list comes from the hint
-      // window itself and is ignored.
-      if (!viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))) ForgetHint();
+      ForgetHintIfPointerAway();
       break;
     default:
       break;
   }
   return QListView::event(event);
+}
+
+// The pointer went straight from the list (or its hint) to another control or window: a
+// hint left behind would float there. While the pointer is still over the list, the leave
+// only means the hint window came up under it.
+void TLongCheckListBox::ForgetHintIfPointerAway() {
+  if (!viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))) ForgetHint();
 }
 
 void TLongCheckListBox::FormMouseMove() {

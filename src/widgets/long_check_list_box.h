@@ -28,6 +28,10 @@ class THintWindow : public QLabel {
 
   static constexpr int MaxHintWidth = 400;
 
+ signals:
+  // The pointer left the hint window.
+  void PointerLeft();
+
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -75,6 +79,7 @@ class TLongCheckListBox : public QListView {
   void UnhookForm();
   void UpdateHint(const QPoint& pos);
   void ForgetHint();
+  void ForgetHintIfPointerAway();
   // The item's rectangle in viewport coordinates, cut to the visible width as a list
   // without horizontal scrolling would have it.
   QRect ItemRect(const QModelIndex& index) const;

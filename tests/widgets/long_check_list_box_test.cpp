@@ -326,14 +326,26 @@ class LongCheckListBoxTest : public QObject {
   }
 
   // The hint must not outlive the pointer's stay on the list or show a scrolled-away item.
-  void leavingOrScrollingForgetsTheHint() {
+  void leavingDeactivatingOrScrollingForgetsTheHint() {
     MoveTo(Center(1));
     QVERIFY(List->HintWindow->isVisible());
-    QCursor::setPos(Form->mapToGlobal(QPoint(400, 250)));
     QEvent leave(QEvent::Leave);
+    // The hint came up under the pointer: the list keeps it.
+    QCursor::setPos(List->viewport()->mapToGlobal(Center(1)));
     QApplication::sendEvent(List, &leave);
+    QVERIFY(List->HintWindow->isVisible());
+    // The pointer is gone, from the list or from the hint.
+    QCursor::setPos(Form->mapToGlobal(QPoint(400, 250)));
+    QApplication::sendEvent(List->HintWindow, &leave);
     QVERIFY(!List->HintWindow->isVisible());
     QCOMPARE(List->LastHintIndex, -1);
+    MoveTo(Center(1));
+    QApplication::sendEvent(List, &leave);
+    QVERIFY(!List->HintWindow->isVisible());
+    MoveTo(Center(1));
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(List, &deactivate);
+    QVERIFY(!List->HintWindow->isVisible());
 
     QStringList many;
     for (int i = 0; i < 60; ++i) many << LongText;
