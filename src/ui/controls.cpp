@@ -41,17 +41,20 @@ void TWrapLabel::paintEvent(QPaintEvent*) {
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   const QRect area = contentsRect();
+  // Lines one pixel apart beyond the font's height, as the bitmap Song face of 12 pixels
+  // sets them: the CJK faces at hand have far taller line heights, which would not let the
+  // fixed-size labels hold their lines.
+  const int size = font().pixelSize() > 0 ? font().pixelSize() : QFontMetrics(font()).height();
+  const int step = size + 1;
+  const int firstBaseline = area.top() + size * 11 / 12;
   QTextLayout layout(text(), font());
   layout.setTextOption(option);
   layout.beginLayout();
-  qreal y = area.top();
-  const QFontMetricsF metrics(font());
-  while (true) {
+  for (int i = 0;; ++i) {
     QTextLine line = layout.createLine();
     if (!line.isValid()) break;
     line.setLineWidth(area.width());
-    line.setPosition(QPointF(area.left(), y));
-    y += metrics.height();
+    line.setPosition(QPointF(area.left(), firstBaseline + i * step - line.ascent()));
   }
   layout.endLayout();
   p.setClipRect(area);

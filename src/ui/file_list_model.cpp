@@ -1,6 +1,7 @@
 #include "ui/file_list_model.h"
 
 #include <QFile>
+#include <QSize>
 
 #include <algorithm>
 
@@ -35,6 +36,10 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
       return DisplayText(List_.Path(row));
     case Qt::CheckStateRole:
       return List_.Checked(row) ? Qt::Checked : Qt::Unchecked;
+    case Qt::SizeHintRole:
+      // Rows of a fixed height; the width is the list's own, since the list never scrolls
+      // sideways.
+      return QSize(0, kRowHeight);
     default:
       return {};
   }

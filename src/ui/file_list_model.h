@@ -23,6 +23,8 @@ class TFileListModel : public QAbstractListModel, public engine::TFileListObserv
   // Announces the entries appended since the last call to the views, in one batch: a scan
   // appends far faster than a view can follow row by row.
   void Flush();
+  static constexpr int kRowHeight = 12;
+
   // Rows the views know of; the list may hold more until the next Flush.
   int PublishedRows() const { return Published_; }
 

@@ -33,6 +33,14 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
   setPalette(p);
   expand(Model_->index(QStringLiteral("/")));
 
+  // The folders load in the background: keep the selected one in sight as its parents fill.
+  connect(Model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    const QString selected = Model_->filePath(current);
+    if (selected.startsWith(folder) && selected != folder) scrollTo(current);
+  });
+
   ChangeTimer_.setSingleShot(true);
   ChangeTimer_.setInterval(kChangeDelayMs);
   connect(&ChangeTimer_, &QTimer::timeout, this, &TShellTreeView::Change);
@@ -48,6 +56,7 @@ bool TShellTreeView::SelectFolder(const std::string& path) {
   const QModelIndex index = Model_->index(QFile::decodeName(QByteArray::fromStdString(path)));
   if (!index.isValid()) return false;
   for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
+  ChangeTimer_.stop();
   Quiet_ = true;
   setCurrentIndex(index);
   Quiet_ = false;
@@ -57,7 +66,8 @@ bool TShellTreeView::SelectFolder(const std::string& path) {
 
 void TShellTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTreeView::currentChanged(current, previous);
-  if (Quiet_) return;
+  // Setting up the view moves the current index from nothing to nothing: no change.
+  if (Quiet_ || current == previous) return;
   ChangeTimer_.start();  // restarts: only a selection that rests is reported
 }
 

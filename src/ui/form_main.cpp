@@ -211,7 +211,7 @@ void TFormMain::CreateControls() {
     Place(LabelCurrentPathDetail, "LabelCurrentPathDetail", 8, 76, 257, 33);
   }
 
-  StaticTextInfo = new QLabel(U("依标签批量改名音乐文件\n免费软件 欢迎传播"), this);
+  StaticTextInfo = new TWrapLabel(U("依标签批量改名音乐文件\n免费软件 欢迎传播"), this);
   {
     QPalette blue = StaticTextInfo->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
@@ -282,6 +282,9 @@ void TFormMain::CreateControls() {
   LongCheckListBoxFileNames->setSelectionMode(QAbstractItemView::SingleSelection);
   LongCheckListBoxFileNames->setEditTriggers(QAbstractItemView::NoEditTriggers);
   LongCheckListBoxFileNames->setContextMenuPolicy(Qt::CustomContextMenu);
+  // A long path is cut at the right edge and shown whole in the list's hint.
+  LongCheckListBoxFileNames->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  LongCheckListBoxFileNames->setTextElideMode(Qt::ElideNone);
   LongCheckListBoxFileNames->OnlyWhenFocused = false;
   LongCheckListBoxFileNames->EnableHint = true;
   Place(LongCheckListBoxFileNames, "LongCheckListBoxFileNames", 168, 64, 169, 249,
@@ -582,6 +585,11 @@ void TFormMain::ShowCounters() {
 }
 
 void TFormMain::CounterDisplayRefresh() {
+  if (QuietDisplay_) {
+    QuietDisplay_ = false;
+    ShowCounters();
+    return;
+  }
   if (LastDisplay_.isValid() && LastDisplay_.elapsed() < kDisplayIntervalMs) return;
   ShowCounters();
   QCoreApplication::processEvents();
@@ -611,6 +619,10 @@ void TFormMain::FolderRefresh() {
   ++Scans_;
   // A refresh that arrives while this one scans clears the list, and the engine then stops
   // this scan: the list never mixes two folders.
+  // The engine's first counter display of a refresh comes before it notes the list's
+  // generation, so a refresh arriving there would go unnoticed and the two scans would both
+  // append. That one display lets no events run.
+  QuietDisplay_ = true;
   engine::FolderRefresh(*this, path);
   --Scans_;
   ShowCounters();
