@@ -175,19 +175,16 @@ class LongCheckListBoxTest : public QObject {
     QVERIFY(List->HintWindow->isVisible());
   }
 
-  void movingBelowTheLastItemHides() {
+  void movingToAnotherItemOrBelowTheLastHides() {
+    MoveTo(Center(1));
+    MoveTo(Center(2));
+    QVERIFY(!List->HintWindow->isVisible());
+    QCOMPARE(List->LastHintIndex, 2);
     MoveTo(Center(1));
     QVERIFY(List->HintWindow->isVisible());
     MoveTo(BelowLastItem());
     QVERIFY(!List->HintWindow->isVisible());
     QCOMPARE(List->LastHintIndex, -1);
-  }
-
-  void movingToAnotherItemHides() {
-    MoveTo(Center(1));
-    MoveTo(Center(2));
-    QVERIFY(!List->HintWindow->isVisible());
-    QCOMPARE(List->LastHintIndex, 2);
   }
 
   void onlyWhenFocusedIgnoresMovesWhileAnotherControlHasFocus() {
