@@ -1,0 +1,113 @@
+// Times the folder scans against a bare readdir loop, measures the list's memory per entry,
+// and the longest gap between two counter display refreshes (where the window lets its
+// events run) during a scan and a rename run.
+//
+// Usage: scan_bench MODE FOLDER [REPEAT]
+//   flat | recursive            the engine's scans, through a host that draws nothing
+//   readdir | readdir-recursive the bare loops: opendir, readdir, closedir, nothing else
+//   run                         a folder refresh and a rename run of every file (renames!)
+// Prints one JSON object per repetition.
+#include <dirent.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/host.h"
+#include "engine/readers.h"
+#include "engine/rename_run.h"
+#include "engine/scan.h"
+
+namespace {
+
+using TClockType = std::chrono::steady_clock;
+
+class TBenchHost : public tunaro::engine::TEngineHost {
+ public:
+  tunaro::engine::TFileList& Entries() override { return List_; }
+  tunaro::engine::TRunState& State() override { return State_; }
+  void CounterDisplayRefresh() override {
+    const auto now = TClockType::now();
+    if (Last_ != TClockType::time_point{}) MaxGap_ = std::max(MaxGap_, now - Last_);
+    Last_ = now;
+  }
+  std::string DesktopDir() const override { return {}; }
+  double MaxGapMs() const { return std::chrono::duration<double, std::milli>(MaxGap_).count(); }
+
+ private:
+  tunaro::engine::TFileList List_;
+  tunaro::engine::TRunState State_;
+  TClockType::time_point Last_{};
+  TClockType::duration MaxGap_{};
+};
+
+size_t BareReaddir(const std::string& folder, bool recursive) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return 0;
+  size_t n = 0;
+  while (const dirent* e = readdir(dir)) {
+    if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0)))
+      continue;
+    if (recursive && e->d_type == DT_DIR)
+      n += BareReaddir(folder + e->d_name + "/", true);
+    else
+      ++n;
+  }
+  closedir(dir);
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: scan_bench MODE FOLDER [REPEAT]\n");
+    return 2;
+  }
+  const std::string mode = argv[1];
+  std::string folder = argv[2];
+  if (folder.back() != '/') folder += '/';
+  const int repeat = argc > 3 ? std::atoi(argv[3]) : 1;
+  for (int r = 0; r < repeat; ++r) {
+    TBenchHost host;
+    host.State().ProcessSubDirectory = mode == "recursive";
+    size_t entries = 0;
+    const size_t heapBefore = mallinfo2().uordblks;
+    const auto start = TClockType::now();
+    if (mode == "readdir" || mode == "readdir-recursive") {
+      entries = BareReaddir(folder, mode == "readdir-recursive");
+    } else if (mode == "flat" || mode == "recursive") {
+      tunaro::engine::FolderRefresh(host, folder.substr(0, folder.size() - 1));
+      entries = host.Entries().Count();
+    } else if (mode == "run") {
+      tunaro::engine::FolderRefresh(host, folder.substr(0, folder.size() - 1));
+      host.Entries().SetAllChecked(true);
+      tunaro::engine::TReaders readers;
+      tunaro::engine::TRunSettings settings;
+      settings.Template = "%1 - %2";
+      tunaro::engine::RenameRun(host, readers, settings);
+      entries = static_cast<size_t>(host.State().Counters.Success);
+    } else {
+      std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
+      return 2;
+    }
+    const double seconds = std::chrono::duration<double>(TClockType::now() - start).count();
+    // The list's heap beyond the path texts themselves, per entry.
+    double perEntry = 0;
+    if ((mode == "flat" || mode == "recursive") && entries > 0) {
+      size_t pathBytes = 0;
+      for (size_t i = 0; i < entries; ++i) pathBytes += host.Entries().Path(i).size();
+      perEntry = (static_cast<double>(mallinfo2().uordblks - heapBefore) -
+                  static_cast<double>(pathBytes)) /
+                 static_cast<double>(entries);
+    }
+    std::printf(
+        "{\"mode\":\"%s\",\"entries\":%zu,\"seconds\":%.6f,\"max_gap_ms\":%.3f,"
+        "\"bytes_per_entry_beyond_path\":%.1f}\n",
+        mode.c_str(), entries, seconds, host.MaxGapMs(), perEntry);
+  }
+  return 0;
+}
