@@ -1,0 +1,19 @@
+// The Ogg Vorbis reader on arbitrary file contents.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/fuzz_file.h"
+#include "tags/oggvorbis.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // One reader for all inputs, as the program reuses its readers for every file.
+  static tunaro::tags::TOggVorbis reader;
+  reader.Load(tunaro::fuzz::InputPath(data, size));
+  volatile size_t sink = 0;
+  sink = sink + reader.Found + tunaro::fuzz::Touch(reader.Title) +
+         tunaro::fuzz::Touch(reader.Artist) + tunaro::fuzz::Touch(reader.Album) +
+         tunaro::fuzz::Touch(reader.Year) + tunaro::fuzz::Touch(reader.Genre) +
+         tunaro::fuzz::Touch(reader.Comment) + tunaro::fuzz::Touch(reader.Vendor) + reader.Track;
+  (void)sink;
+  return 0;
+}
