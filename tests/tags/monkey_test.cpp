@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "support/temp_dir.h"
 
@@ -149,6 +150,24 @@ TEST(MonkeyFiles, RealFiles) {
   EXPECT_FALSE(ape.Found());
   EXPECT_TRUE(ape.Load(samples + "taglib-zerodiv.ape"));
   EXPECT_FALSE(ape.Found());
+}
+
+TEST(MonkeyFuzz, TruncatedAndScrambledFilesEndQuietly) {
+  TTempDir dir;
+  const std::string real = test::ReadFile(TUNARO_TEST_DATA "/vqf-ape-mpc-rm/mac-390-id3v1.ape");
+  ASSERT_EQ(real.size(), 256u);
+  TMonkey ape;
+  for (size_t n = 0; n <= real.size(); ++n) {
+    EXPECT_EQ(ape.Load(dir.Write("cut.ape", real.substr(0, n))), n >= 128);
+    EXPECT_EQ(ape.FileSize, n >= 128 ? static_cast<int32_t>(n) : 0);
+  }
+  std::mt19937 random(4);
+  for (int round = 0; round < 100; ++round) {
+    std::string bytes = real;
+    for (int k = 0; k < 4; ++k) bytes[random() % 40] = static_cast<char>(random());
+    ASSERT_TRUE(ape.Load(dir.Write("scrambled.ape", bytes)));
+    EXPECT_EQ(ape.ID3v1->Title, "Old Header");
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "support/temp_dir.h"
 
@@ -145,6 +146,23 @@ TEST(MPEGplusFiles, RealFiles) {
                            "exiftool-APE.mpc"}) {  // the last: an ID3v2 tag before the stream
     EXPECT_TRUE(mpc.Load(samples + name)) << name;
     EXPECT_FALSE(mpc.Found) << name;
+  }
+}
+
+TEST(MPEGplusFuzz, TruncatedAndScrambledFilesEndQuietly) {
+  TTempDir dir;
+  const std::string real = test::ReadFile(TUNARO_TEST_DATA "/vqf-ape-mpc-rm/sv7-click-id3v1.mpc");
+  ASSERT_GT(real.size(), 200u);
+  TMPEGplus mpc;
+  for (size_t n = 0; n <= 200; ++n)
+    EXPECT_EQ(mpc.Load(dir.Write("cut.mpc", real.substr(0, n))), n >= 12);
+  std::mt19937 random(6);
+  for (int round = 0; round < 100; ++round) {
+    std::string bytes = real;
+    for (int k = 0; k < 3; ++k) bytes[random() % 12] = static_cast<char>(random());
+    ASSERT_TRUE(mpc.Load(dir.Write("scrambled.mpc", bytes)));
+    EXPECT_TRUE(mpc.StreamVersion == 0 || mpc.StreamVersion >= 4);
+    EXPECT_LE(mpc.ProfileCode, 5);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "support/temp_dir.h"
 
@@ -117,6 +118,22 @@ TEST(RealMediaFiles, RealFiles) {
   EXPECT_EQ(rm.Title + rm.Artist, "");
   EXPECT_FALSE(rm.Load(samples + "exiftool-Real.ra"));  // bare RealAudio: no chunk chain
   EXPECT_FALSE(rm.Load(samples + "exiftool-Real.ram"));
+}
+
+TEST(RealMediaFuzz, TruncatedAndScrambledFilesEndQuietly) {
+  TTempDir dir;
+  const std::string real =
+      test::ReadFile(TUNARO_TEST_DATA "/vqf-ape-mpc-rm/ffmpeg-title-author.rm");
+  ASSERT_GT(real.size(), 200u);
+  TRealMedia rm;
+  for (size_t n = 0; n <= real.size(); ++n) rm.Load(dir.Write("cut.rm", real.substr(0, n)));
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = real;
+    for (int k = 0; k < 4; ++k) bytes[random() % 160] = static_cast<char>(random());
+    rm.Load(dir.Write("scrambled.rm", bytes));
+    EXPECT_LE(rm.Title.size() + rm.Artist.size(), real.size());
+  }
 }
 
 }  // namespace

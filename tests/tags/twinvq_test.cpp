@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "support/temp_dir.h"
 
@@ -176,6 +177,23 @@ TEST(TwinVQSample, ReadsARealFileWithoutTextChunks) {
   EXPECT_EQ(vqf.FileSize, 262144);
   EXPECT_DOUBLE_EQ(vqf.Duration, (262144 - 24 - 20) / 125.0 / 96);
   EXPECT_EQ(vqf.Title + vqf.Comment + vqf.Author + vqf.RightsNotice + vqf.SourceFile, "");
+}
+
+TEST(TwinVQFuzz, TruncatedAndScrambledFilesEndQuietly) {
+  TTempDir dir;
+  const std::string whole = Header(1, 80, 44) + Chunk("NAME", "Title") + Chunk("AUTH", "Author") +
+                            Chunk("COMT", std::string(300, 'c')) + Chunk("DATA", "") +
+                            std::string(64, 'd');
+  TTwinVQ vqf;
+  for (size_t n = 0; n <= whole.size(); ++n) vqf.Load(dir.Write("cut.vqf", whole.substr(0, n)));
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = whole;
+    for (int k = 0; k < 4; ++k)
+      bytes[12 + random() % (bytes.size() - 12)] = static_cast<char>(random());
+    ASSERT_TRUE(vqf.Load(dir.Write("scrambled.vqf", bytes)));
+    EXPECT_LT(vqf.Title.size() + vqf.Author.size() + vqf.Comment.size(), 3 * 250u);
+  }
 }
 
 }  // namespace
