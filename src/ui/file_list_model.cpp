@@ -39,7 +39,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case Qt::SizeHintRole:
       // Rows of a fixed height; the width is the list's own, since the list never scrolls
       // sideways.
-      return QSize(0, kRowHeight);
+      return QSize(0, RowHeight_);
     default:
       return {};
   }

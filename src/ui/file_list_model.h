@@ -24,6 +24,9 @@ class TFileListModel : public QAbstractListModel, public engine::TFileListObserv
   // appends far faster than a view can follow row by row.
   void Flush();
   static constexpr int kRowHeight = 12;
+  // Rows are kRowHeight high, or as high as the style's check box where that is taller.
+  void SetRowHeight(int height) { RowHeight_ = height; }
+  int RowHeight() const { return RowHeight_; }
 
   // Rows the views know of; the list may hold more until the next Flush.
   int PublishedRows() const { return Published_; }
@@ -39,6 +42,7 @@ class TFileListModel : public QAbstractListModel, public engine::TFileListObserv
  private:
   engine::TFileList& List_;
   int Published_ = 0;
+  int RowHeight_ = kRowHeight;
 };
 
 }  // namespace tunaro::ui

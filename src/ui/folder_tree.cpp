@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace tunaro::ui {
 
@@ -34,12 +35,14 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
   expand(Model_->index(QStringLiteral("/")));
 
   // The folders load in the background: keep the selected one in sight as its parents fill.
-  connect(Model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid()) return;
-    const QString selected = Model_->filePath(current);
-    if (selected.startsWith(folder) && selected != folder) scrollTo(current);
-  });
+  // Loading and sorting move the rows after the selection was made; until the user takes
+  // over, the view follows the selected folder.
+  auto follow = [this] {
+    if (Follow_ && currentIndex().isValid()) scrollTo(currentIndex());
+  };
+  connect(Model_, &QFileSystemModel::directoryLoaded, this, follow);
+  connect(Model_, &QAbstractItemModel::layoutChanged, this, follow);
+  connect(Model_, &QAbstractItemModel::rowsInserted, this, follow);
 
   ChangeTimer_.setSingleShot(true);
   ChangeTimer_.setInterval(kChangeDelayMs);
@@ -57,6 +60,7 @@ bool TShellTreeView::SelectFolder(const std::string& path) {
   if (!index.isValid()) return false;
   for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
   ChangeTimer_.stop();
+  Follow_ = true;
   Quiet_ = true;
   setCurrentIndex(index);
   Quiet_ = false;
@@ -69,6 +73,27 @@ void TShellTreeView::currentChanged(const QModelIndex& current, const QModelInde
   // Setting up the view moves the current index from nothing to nothing: no change.
   if (Quiet_ || current == previous) return;
   ChangeTimer_.start();  // restarts: only a selection that rests is reported
+}
+
+}  // namespace tunaro::ui
+
+namespace tunaro::ui {
+
+bool TShellTreeView::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+      Follow_ = false;
+      break;
+    default:
+      break;
+  }
+  return QTreeView::viewportEvent(event);
+}
+
+void TShellTreeView::keyPressEvent(QKeyEvent* event) {
+  Follow_ = false;
+  QTreeView::keyPressEvent(event);
 }
 
 }  // namespace tunaro::ui

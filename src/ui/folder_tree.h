@@ -31,11 +31,14 @@ class TShellTreeView : public QTreeView {
 
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  bool viewportEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QFileSystemModel* Model_ = nullptr;
   QTimer ChangeTimer_;
   bool Quiet_ = false;
+  bool Follow_ = false;  // keep the selected folder in sight while the tree loads
 };
 
 }  // namespace tunaro::ui

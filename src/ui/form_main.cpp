@@ -19,7 +19,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QUrl>
+#include <algorithm>
 
 #include "engine/file_types.h"
 #include "engine/list_export.h"
@@ -278,6 +280,12 @@ void TFormMain::CreateControls() {
 
   LongCheckListBoxFileNames = new widgets::TLongCheckListBox(this);
   LongCheckListBoxFileNames->setModel(FileListModel);
+  // A check box that does not fit into a row would be cut to two thin lines.
+  FileListModel->SetRowHeight(
+      std::max(TFileListModel::kRowHeight,
+               LongCheckListBoxFileNames->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr,
+                                                               LongCheckListBoxFileNames) +
+                   2));
   LongCheckListBoxFileNames->setUniformItemSizes(true);
   LongCheckListBoxFileNames->setSelectionMode(QAbstractItemView::SingleSelection);
   LongCheckListBoxFileNames->setEditTriggers(QAbstractItemView::NoEditTriggers);
