@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -316,6 +317,31 @@ class TFormMainTest : public QObject {
     QCOMPARE(form.PopupMenuOptions->pos(),
              form.ButtonOptions->mapToGlobal(QPoint(0, form.ButtonOptions->height())));
     form.PopupMenuOptions->close();
+  }
+
+  void optionsMenuIsTheWindowsContextMenu() {
+    TTempDir dir;
+    dir.Write("a.mp3", "x");
+    TFormMain form(Desktop_.Path(), dir.Path());
+    form.move(0, 0);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // A right-click on the tree, which has no menu of its own, reaches the window.
+    QWidget* viewport = form.ShellTreeView->viewport();
+    QContextMenuEvent onTree(QContextMenuEvent::Mouse, QPoint(5, 5),
+                             viewport->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(viewport, &onTree);
+    QTRY_VERIFY(form.PopupMenuOptions->isVisible());
+    QVERIFY(!form.PopupMenuFileListBox->isVisible());
+    form.PopupMenuOptions->close();
+    // The file list has its own.
+    QWidget* listport = form.LongCheckListBoxFileNames->viewport();
+    QContextMenuEvent onList(QContextMenuEvent::Mouse, QPoint(5, 5),
+                             listport->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(listport, &onList);
+    QTRY_VERIFY(form.PopupMenuFileListBox->isVisible());
+    QVERIFY(!form.PopupMenuOptions->isVisible());
+    form.PopupMenuFileListBox->close();
   }
 
   void optionsToggleOnlyTheirMark() {
