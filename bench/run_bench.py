@@ -86,7 +86,8 @@ def main():
     ap.add_argument("--slow-limit", type=int, default=10000,
                     help="ExifTool and kid3-cli run only up to this many files")
     ap.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"))
-    ap.add_argument("--window", default="", help="the window's 100k bench program, if built")
+    ap.add_argument("--window", default="",
+                    help="bench_window_rename of a build with the window (GUI on), if any")
     args = ap.parse_args()
 
     cli = os.path.join(args.build, "src/cli/tunaro-cli")
@@ -142,16 +143,23 @@ def main():
                     entry["err"] = "exit %d: %s" % (rc, err.strip()[:200])
         loads.append(load())
         # Scans: many repetitions inside one process, the folder in the page cache.
-        for mode, folder in (("readdir", master), ("flat", master),
+        for mode, folder in (("readdir", master), ("flat", master), ("arena", master),
+                             ("flat-hugepages", master),
                              ("readdir-recursive", rmaster), ("recursive", rmaster)):
             reps = max(5, args.repeat)
-            out = subprocess.run([scan, mode, folder, str(reps + 1)], capture_output=True,
-                                 text=True, check=True).stdout.splitlines()
+            env = dict(os.environ)
+            if mode.endswith("-hugepages"):
+                env["GLIBC_TUNABLES"] = "glibc.malloc.hugetlb=1"
+            out = subprocess.run([scan, mode.replace("-hugepages", ""), folder, str(reps + 1)],
+                                 capture_output=True, text=True, check=True,
+                                 env=env).stdout.splitlines()
             rows = [json.loads(line) for line in out][1:]  # the first one warms the cache
             scans[(mode, n)] = [r["seconds"] for r in rows]
             if mode == "flat":
                 memory[n] = statistics.median(r["bytes_per_entry_beyond_path"] for r in rows)
-                gaps[("scan", n)] = max(r["max_gap_ms"] for r in rows)
+        out = subprocess.run([scan, "gaps", master, "3"], capture_output=True, text=True,
+                             check=True).stdout.splitlines()
+        gaps[("scan", n)] = max(json.loads(line)["max_gap_ms"] for line in out)
         fresh_copy(master, work)
         out = subprocess.run([scan, "run", work], capture_output=True, text=True, check=True)
         gaps[("run", n)] = json.loads(out.stdout.splitlines()[0])["max_gap_ms"]
@@ -161,8 +169,21 @@ def main():
 
     window_rows = []
     if args.window and os.path.exists(args.window):
-        out = subprocess.run([args.window], capture_output=True, text=True)
-        window_rows = out.stdout.strip().splitlines()
+        n = sizes[-1]
+        desktop = os.path.join(args.dir, "desktop")
+        os.makedirs(desktop, exist_ok=True)
+        for rep in range(args.repeat):
+            fresh_copy(os.path.join(args.dir, "master-%d" % n), work)
+            out = subprocess.run([args.window, work, desktop], capture_output=True, text=True)
+            steps = {}
+            for line in out.stdout.splitlines():
+                if line.startswith("{"):
+                    row = json.loads(line)
+                    steps[row["step"]] = row
+            steps["renamed"] = renamed_count(work)
+            window_rows.append(steps)
+        shutil.rmtree(work)
+        loads.append(load())
 
     write_results(args, sizes, tools, available, rename, scans, memory, gaps, loads, window_rows)
 
@@ -236,11 +257,15 @@ def write_results(args, sizes, tools, available, rename, scans, memory, gaps, lo
     L.append("| Scan | " + " | ".join("%d" % n for n in sizes) + " |")
     L.append("|" + "---|" * (len(sizes) + 1))
     for mode, label in (("readdir", "bare readdir loop, one folder"), ("flat", "flat scan"),
+                        ("arena", "yardstick: the flat scan's work into one buffer"),
+                        ("flat-hugepages", "flat scan, malloc on huge pages (GLIBC_TUNABLES)"),
                         ("readdir-recursive", "bare readdir loop, recursive"),
                         ("recursive", "recursive scan")):
         L.append("| %s | %s |" % (label, " | ".join("%.5f" % med(scans[(mode, n)]) for n in sizes)))
     L.append("| flat / readdir | %s |" % " | ".join(
         "%.2f" % (med(scans[("flat", n)]) / med(scans[("readdir", n)])) for n in sizes))
+    L.append("| flat (huge pages) / readdir | %s |" % " | ".join(
+        "%.2f" % (med(scans[("flat-hugepages", n)]) / med(scans[("readdir", n)])) for n in sizes))
     L.append("| recursive / readdir | %s |" % " | ".join(
         "%.2f" % (med(scans[("recursive", n)]) / med(scans[("readdir-recursive", n)])) for n in sizes))
     L.append("")
@@ -275,7 +300,19 @@ def write_results(args, sizes, tools, available, rename, scans, memory, gaps, lo
     L.append("## Window")
     L.append("")
     if window_rows:
-        L.extend("    " + r for r in window_rows)
+        n = sizes[-1]
+        cli_s = med(rename[("tunaro-cli rename", n)]["times"])
+        def wmed(step, key):
+            return med([r[step][key] for r in window_rows if step in r])
+        L.append("%d files, offscreen platform, median of %d runs; the rename command includes "
+                 "the folder refresh that follows the run." % (n, len(window_rows)))
+        L.append("")
+        L.append("| Step | ms | longest gap between two processed events (ms) |")
+        L.append("|---|---|---|")
+        for step in ("list", "select all", "rename"):
+            L.append("| %s | %.0f | %.1f |" % (step, wmed(step, "ms"), wmed(step, "max_gap_ms")))
+        L.append("| window rename / tunaro-cli rename | %.2f | |" % (wmed("rename", "ms") / 1000 / cli_s))
+        L.append("| files renamed by the window | %d | |" % window_rows[0]["renamed"])
     else:
         L.append("Not measured in this run (pass `--window PATH` to the window's bench program).")
     L.append("")
