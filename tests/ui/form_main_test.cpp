@@ -1,8 +1,6 @@
 // The main window on real temporary folders: start-up, type change, options, drops, the
-// rename command, the manual rename, the export, the shortcuts, the resize rule and the
-// behaviour when work arrives while a scan or a run is going on.
-#include <sys/stat.h>
-
+// rename command, the shortcuts, the resize rule and the behaviour when work arrives while a
+// scan or a run is going on. (The manual rename and the export have tests of their own.)
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -34,7 +32,6 @@
 #include "widgets/win97izer.h"
 
 using tunaro::test::Exists;
-using tunaro::test::ReadFile;
 using tunaro::test::TaggedMp3;
 using tunaro::test::TTempDir;
 using tunaro::ui::TFormMain;
@@ -73,12 +70,6 @@ struct TSeams {
   int NameQuestions = 0;
   bool AcceptName = true;
   QString NewName;
-  int SaveQuestions = 0;
-  bool AcceptSave = true;
-  std::string SaveName;
-  int SaveFilter = 1;
-  std::vector<std::string> ReplaceQuestions;
-  bool AcceptReplace = true;
 
   void Attach(TFormMain& form) {
     form.ShowMessage = [this](const QString& text, const QString& caption) {
@@ -92,16 +83,6 @@ struct TSeams {
       ++NameQuestions;
       if (AcceptName) newName = NewName;
       return AcceptName;
-    };
-    form.AskSaveFile = [this](std::string& name, int& filter) {
-      ++SaveQuestions;
-      name = SaveName;
-      filter = SaveFilter;
-      return AcceptSave;
-    };
-    form.ConfirmReplace = [this](const std::string& name) {
-      ReplaceQuestions.push_back(name);
-      return AcceptReplace;
     };
   }
 };
@@ -718,6 +699,26 @@ class TFormMainTest : public QObject {
     QCOMPARE(form.StaticTextTotal->text(), QStringLiteral("1"));
   }
 
+  void manualRenameDuringARunRefreshesAfterIt() {
+    TTempDir a;
+    a.Write("1.mp3", TaggedMp3("Artist", "One"));
+    a.Write("2.mp3", TaggedMp3("Artist", "Two"));
+    THookedForm form(Desktop_.Path(), a.Path());
+    TSeams seams;
+    seams.Attach(form);
+    const int two = form.Entries().Path(0) == a / "2.mp3" ? 0 : 1;
+    CheckRow(form, 1 - two);
+    form.Hook = [&](THookedForm& f) {
+      SelectRow(f, two);
+      seams.NewName = QStringLiteral("by hand.mp3");
+      f.MItemManualRenameClick();
+      QCOMPARE(f.Entries().Count(), size_t{2});  // no refresh while the run goes on
+    };
+    form.ButtonRenameClick();
+    QCOMPARE(a.List(), std::vector<std::string>({"Artist - One.mp3", "by hand.mp3"}));
+    QCOMPARE(Sorted(Entries(form)), Sorted({a / "Artist - One.mp3", a / "by hand.mp3"}));
+  }
+
   void closeIsRefusedDuringARun() {
     TTempDir a;
     a.Write("1.mp3", TaggedMp3("Artist", "One"));
@@ -817,156 +818,6 @@ class TFormMainTest : public QObject {
     QTRY_VERIFY(form.PopupMenuFileListBox->isVisible());
     QVERIFY(!list->HintWindow->isVisible());
     form.PopupMenuFileListBox->close();
-  }
-
-  void manualRename_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("plain") << "b.mp3"
-                           << "b.mp3";
-    QTest::newRow("colon") << "Artist: Title.mp3"
-                           << "Artist- Title.mp3";
-    QTest::newRow("backslash") << "sub\\x.mp3"
-                               << "sub x.mp3";
-    QTest::newRow("slash") << "sub/x.mp3"
-                           << "sub x.mp3";
-    QTest::newRow("others") << "\"<a>*?|.mp3"
-                            << "'(a)   .mp3";
-    QTest::newRow("chinese") << U("歌手 - 歌名.mp3") << U("歌手 - 歌名.mp3");
-  }
-
-  void manualRename() {
-    QFETCH(QString, typed);
-    QFETCH(QString, result);
-    TTempDir dir;
-    dir.Write("a.mp3", "content");
-    dir.MakeDir("sub");
-    TFormMain form(Desktop_.Path(), dir.Path());
-    TSeams seams;
-    seams.Attach(form);
-    CheckRow(form, 0);
-    SelectRow(form, 0);
-    seams.NewName = typed;
-    form.MItemManualRenameClick();
-    const std::string renamed = dir / result.toStdString();
-    QVERIFY2(Exists(renamed), renamed.c_str());
-    QCOMPARE(ReadFile(renamed), std::string("content"));
-    QVERIFY(!Exists(dir / "a.mp3"));
-    QVERIFY(seams.Messages.isEmpty());
-    QCOMPARE(Entries(form), std::vector<std::string>{renamed});
-    QCOMPARE(CheckedCount(form), 0);
-  }
-
-  void manualRenameFailuresAndRefusals() {
-    TTempDir dir;
-    dir.Write("a.mp3", "A");
-    dir.Write("b.mp3", "B");
-    TFormMain form(Desktop_.Path(), dir.Path());
-    TSeams seams;
-    seams.Attach(form);
-
-    form.MItemManualRenameClick();  // nothing selected
-    QCOMPARE(seams.NameQuestions, 0);
-
-    SelectRow(form, 0);
-    const std::string selected = form.Entries().Path(0);
-    const std::string other = selected == dir / "a.mp3" ? "b.mp3" : "a.mp3";
-    seams.AcceptName = false;  // cancel
-    form.MItemManualRenameClick();
-    QCOMPARE(seams.NameQuestions, 1);
-    QCOMPARE(dir.List(), std::vector<std::string>({"a.mp3", "b.mp3"}));
-
-    seams.AcceptName = true;
-    seams.NewName = QString::fromStdString(other);  // taken
-    CheckRow(form, 1);
-    form.MItemManualRenameClick();
-    QCOMPARE(seams.Messages, QStringList{U("错误|改名失败！")});
-    QCOMPARE(dir.List(), std::vector<std::string>({"a.mp3", "b.mp3"}));
-    QCOMPARE(ReadFile(dir / "a.mp3"), std::string("A"));
-    QCOMPARE(CheckedCount(form), 1);  // the list stays as it was
-  }
-
-  void manualRenameKeepsReadOnly() {
-    TTempDir dir;
-    const std::string path = dir.Write("a.mp3", "A");
-    QCOMPARE(chmod(path.c_str(), 0444), 0);
-    TFormMain form(Desktop_.Path(), dir.Path());
-    TSeams seams;
-    seams.Attach(form);
-    SelectRow(form, 0);
-    seams.NewName = QStringLiteral("c.mp3");
-    form.MItemManualRenameClick();
-    struct stat st {};
-    QCOMPARE(stat((dir / "c.mp3").c_str(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0444u);
-  }
-
-  void exportCommand() {
-    TTempDir dir, out;
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) dir.Write(name, "x");
-    TFormMain form(Desktop_.Path(), dir.Path());
-    TSeams seams;
-    seams.Attach(form);
-
-    // Typed songs.txt under the first filter: the page goes to songs.htm.
-    seams.SaveName = out / "songs.txt";
-    seams.SaveFilter = 1;
-    form.MenuItemExportClick();
-    QVERIFY(Exists(out / "songs.htm"));
-    QVERIFY(!Exists(out / "songs.txt"));
-    QVERIFY(ReadFile(out / "songs.htm").find("<p>3. <a href=") != std::string::npos);
-    QVERIFY(seams.ReplaceQuestions.empty());
-
-    // songs.htm now exists: it is replaced only after a yes.
-    seams.SaveName = out / "songs";
-    seams.AcceptReplace = false;
-    const std::string page = ReadFile(out / "songs.htm");
-    form.MenuItemExportSelectedOnlyClick();  // would write no entry at all
-    form.MenuItemExportClick();
-    QCOMPARE(seams.ReplaceQuestions, std::vector<std::string>{out / "songs.htm"});
-    QCOMPARE(ReadFile(out / "songs.htm"), page);
-    seams.AcceptReplace = true;
-    form.MenuItemExportClick();
-    QVERIFY(ReadFile(out / "songs.htm").find("<p>1. ") == std::string::npos);
-
-    // The name the dialog asked about is not asked about again.
-    seams.SaveName = out / "songs.htm";
-    form.MenuItemExportClick();
-    QCOMPARE(seams.ReplaceQuestions.size(), size_t{2});
-
-    // Selected only, the first entry checked, as a PLS playlist.
-    CheckRow(form, 0);
-    seams.SaveName = out / "list";
-    seams.SaveFilter = 3;
-    form.MenuItemExportClick();
-    QCOMPARE(ReadFile(out / "list.pls"), "[playlist]\r\nFile1=" + form.Entries().Path(0) + "\r\n");
-    seams.SaveFilter = 2;
-    form.MenuItemExportClick();
-    QCOMPARE(ReadFile(out / "list.m3u"), "#EXTM3U\r\n" + form.Entries().Path(0) + "\r\n");
-    QVERIFY(seams.Errors.isEmpty());
-
-    // Cancel writes nothing.
-    seams.AcceptSave = false;
-    seams.SaveName = out / "cancelled";
-    form.MenuItemExportClick();
-    QVERIFY(!Exists(out / "cancelled.htm"));
-
-    // An I/O error goes to the error box, captioned with the application's title.
-    seams.AcceptSave = true;
-    seams.SaveName = out / "missing/list";
-    form.MenuItemExportClick();
-    QCOMPARE(seams.Errors,
-             QStringList{QStringLiteral("Tunaro|") +
-                         QString::fromStdString(tunaro::platform::IoErrorText(ENOENT))});
-  }
-
-  void exportOfAnEmptyListAsksNothing() {
-    TTempDir dir;
-    TFormMain form(Desktop_.Path(), dir.Path());
-    TSeams seams;
-    seams.Attach(form);
-    form.MenuItemExportClick();
-    QCOMPARE(seams.SaveQuestions, 0);
   }
 
   void saveDialogIsPrepared() {
