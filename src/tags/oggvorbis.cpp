@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "platform/codec.h"
 #include "tags/file_reader.h"
@@ -45,6 +46,37 @@ void TakeEntry(const std::string& entry, THeaderInfo& info) {
     if (key == kCommentKeys[i]) info.Entries[1 + i] = entry.substr(eq + 1);
 }
 
+// Reads a file front to back through a 64 KB window, so that a walk over many tiny entries
+// (a zero-filled tail reads as endless empty ones) costs memory copies, not system calls.
+class TSequentialReader {
+ public:
+  TSequentialReader(TReadOnlyFile& file, int64_t position) : File_(file), Position_(position) {}
+
+  int64_t Position() const { return Position_; }
+  int64_t Remaining() const { return File_.Size() - Position_; }
+  void Skip(int64_t count) { Position_ += count; }
+  // Exactly `count` bytes (at most the window's size), or false.
+  bool Read(void* out, size_t count) {
+    if (Position_ < Start_ || Position_ + static_cast<int64_t>(count) > Start_ + Filled_) {
+      const int64_t n = File_.ReadAt(Position_, Window_, sizeof Window_);
+      if (n < 0) return false;
+      Start_ = Position_;
+      Filled_ = n;
+      if (static_cast<int64_t>(count) > Filled_) return false;
+    }
+    std::memcpy(out, Window_ + (Position_ - Start_), count);
+    Position_ += static_cast<int64_t>(count);
+    return true;
+  }
+
+ private:
+  TReadOnlyFile& File_;
+  int64_t Position_;
+  int64_t Start_ = 0;
+  int64_t Filled_ = 0;
+  uint8_t Window_[64 * 1024];
+};
+
 // Reads the vendor string and the entries from right after the first comment-header marker
 // in the first 250 bytes. The file is read straight on from there, without regard to pages:
 // a comment header that spans pages has the next page header read as entry data. Only the
@@ -57,22 +89,22 @@ void ReadComments(const std::string& fileName, THeaderInfo& info) {
   const uint8_t* marker =
       std::search(static_cast<const uint8_t*>(block), end, kCommentMagic, kCommentMagic + 7);
   if (marker == end) return;  // no comment header where it belongs: no entries
-  if (!file.Seek(marker - block + 7)) return;
 
+  auto reader = std::make_unique<TSequentialReader>(file, marker - block + 7);
   char text[kBlockSize];
   int64_t count = 0;
   for (int64_t read = 0; read <= count;) {
     uint8_t number[4];
-    if (!file.ReadExact(number, sizeof number)) return;
+    if (!reader->Read(number, sizeof number)) return;
     const uint32_t length = LoadU32LE(number);
-    const int64_t start = file.Position();
-    if (length > file.Size() - start) return;  // the entry runs past the end of the file
+    if (length > reader->Remaining()) return;  // the entry runs past the end of the file
     const size_t kept = length < kBlockSize ? length : kBlockSize;
-    if (!file.ReadExact(text, kept) || !file.Seek(start + length)) return;
+    if (!reader->Read(text, kept)) return;
+    reader->Skip(length - kept);
     TakeEntry(std::string(text, kept), info);
     ++read;
     if (read == 1) {
-      if (!file.ReadExact(number, sizeof number)) return;
+      if (!reader->Read(number, sizeof number)) return;
       count = static_cast<int32_t>(LoadU32LE(number));
     }
   }
