@@ -146,8 +146,11 @@ TFormMain::TFormMain(std::string desktopDir, std::string startFolder, QWidget* p
 }
 
 TFormMain::~TFormMain() {
-  // The list outlives nothing it tells: the model goes with the window.
-  FileNames_.SetObserver(nullptr);
+  // The list is a member and goes before the child widgets: its view and model go first.
+  delete LongCheckListBoxFileNames;
+  LongCheckListBoxFileNames = nullptr;
+  delete FileListModel;
+  FileListModel = nullptr;
 }
 
 QWidget* TFormMain::Place(QWidget* control, const char* name, int left, int top, int width,
@@ -677,7 +680,7 @@ void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!DroppedPaths(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {

@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -172,6 +173,12 @@ class TFormMainTest : public QObject {
       QVERIFY(!option->isChecked());
     }
     QVERIFY(form.acceptDrops());
+    // Drops onto the controls reach the window.
+    for (QWidget* w : {form.LongCheckListBoxFileNames->viewport(), form.ShellTreeView->viewport(),
+                       static_cast<QWidget*>(form.LongCheckListBoxFileNames),
+                       static_cast<QWidget*>(form.ShellTreeView),
+                       static_cast<QWidget*>(form.ComboBoxFileNameTemplate->lineEdit())})
+      QVERIFY(!w->acceptDrops());
     QCOMPARE(form.ShellTreeView->Path(), dir.Path());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(form.SelectedIndex(), -1);
