@@ -209,17 +209,6 @@ TEST_F(OggVorbisTest, SampleCountComesFromTheLastWindowWithAPage) {
   }
 }
 
-TEST_F(OggVorbisTest, NothingSurvivesFromAnEarlierFile) {
-  ASSERT_TRUE(LoadComments({"TITLE=Song", "TRACKNUMBER=3"}, "Vendor"));
-  ASSERT_TRUE(Load(OggFile(Comments("", {}))));
-  EXPECT_EQ(Ogg.Title, "");
-  EXPECT_EQ(Ogg.Vendor, "");
-  EXPECT_EQ(Ogg.Track, 0);
-  ASSERT_TRUE(Load(std::string(100, 'x')));
-  EXPECT_EQ(Ogg.SampleRate, 0);
-  EXPECT_EQ(Ogg.SampleCount, 0);
-}
-
 // Files written by oggenc and vorbiscomment.
 TEST(OggVorbisRealFiles, ReadsCommentsOfOtherTools) {
   const std::string dir = TUNARO_TEST_DATA "/mp3-ogg-wma/";

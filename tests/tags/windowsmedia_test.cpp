@@ -141,16 +141,6 @@ TEST_F(WindowsMediaTest, TextsAreCutAtTheWindowEnd) {
   }
 }
 
-TEST_F(WindowsMediaTest, NothingSurvivesFromAnEarlierFile) {
-  ASSERT_TRUE(
-      Load(WmaFile(Description({U16(u"Song"), U16(u"A"), U16(u"C"), U16(u"D"), U16(u"R")}))));
-  ASSERT_TRUE(Load(WmaFile(Description({"", U16(u"B"), "", "", ""}))));
-  EXPECT_EQ(Wma.Title, "");
-  EXPECT_EQ(Wma.Rating, "");
-  ASSERT_FALSE(Load("nothing"));
-  ExpectNoTexts();
-}
-
 // Files written by ffmpeg.
 TEST(WindowsMediaRealFiles, ReadsTheDescriptionOfOtherTools) {
   const std::string dir = TUNARO_TEST_DATA "/mp3-ogg-wma/";
