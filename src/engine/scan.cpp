@@ -87,11 +87,13 @@ void RecursiveScan(TEngineHost& host, const std::string& folder) {
 void FolderRefresh(TEngineHost& host, const std::string& treePath) {
   TRunState& state = host.State();
   host.Entries().Clear();
+  // From here on a change of generation means a newer refresh or a drop took over.
+  const uint64_t generation = host.Entries().Generation();
   state.CurrentFolder = treePath;
   if (state.CurrentFolder.empty() || state.CurrentFolder.back() != '/') state.CurrentFolder += '/';
   state.Counters = {};
   host.CounterDisplayRefresh();
-  const uint64_t generation = host.Entries().Generation();
+  if (host.Entries().Generation() != generation) return;
   host.BeginBusy();
   // Nothing selected lists nothing (rather than the root of the file system).
   if (!treePath.empty()) {
@@ -101,7 +103,7 @@ void FolderRefresh(TEngineHost& host, const std::string& treePath) {
       FlatScan(host, state.CurrentFolder);
   }
   host.EndBusy();
-  if (host.Entries().Generation() != generation) return;  // superseded: the newer refresh counts
+  if (host.Entries().Generation() != generation) return;  // superseded: the newer one counts
   state.Counters.Total = static_cast<int32_t>(host.Entries().Count());
   host.CounterDisplayRefresh();
 }

@@ -160,6 +160,21 @@ TEST_F(ScanTest, RefreshDuringAScanSupersedesIt) {
   EXPECT_EQ(Host.Run.Counters.Total, 1);
 }
 
+TEST_F(ScanTest, RefreshArrivingAtTheFirstCounterDisplaySupersedesToo) {
+  Dir.Write("a.mp3", "x");
+  TTempDir other;
+  other.Write("only.mp3", "x");
+  bool once = false;
+  Host.OnRefresh = [&] {
+    if (!once) {
+      once = true;
+      FolderRefresh(Host, other.Path());
+    }
+  };
+  FolderRefresh(Host, Dir.Path());
+  EXPECT_EQ(Host.Paths(), std::vector<std::string>{other / "only.mp3"});
+}
+
 TEST_F(ScanTest, DropReplacesTheListAndKeepsLongPathsWhole) {
   for (int i = 0; i < 20; ++i) Host.List.Append("/m/" + std::to_string(i) + ".mp3");
   Host.Run.Counters.Success = 4;
