@@ -20,11 +20,12 @@ const char* const kUsage =
     "  tunaro-cli tags FILE...\n"
     "      Prints what each reader finds in the files, one JSON object per line.\n"
     "  tunaro-cli export -f html|m3u|pls [-t TYPE] [-r] FOLDER OUTPUT\n"
-    "      Writes the folder's file list as an HTML page or a playlist (GBK).\n"
+    "      Writes the folder's file list as an HTML page or a playlist (GBK) to OUTPUT,\n"
+    "      under the name given.\n"
     "  tunaro-cli undo [-n] FILE.bat\n"
     "      Renames the files of an undo batch file back; -n shows what it would do.\n"
-    "Exit status: 0 all renamed, 1 some file failed, 2 usage error, no file found or an\n"
-    "I/O error of the log or undo file.\n";
+    "Exit status: 0 success, 1 some file failed, 2 usage error, no file found, or an I/O\n"
+    "error of an output file (log, undo file, exported list).\n";
 
 }  // namespace
 
