@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,9 +57,32 @@ bool TReadOnlyFile::Seek(int64_t position) {
 }
 
 int64_t TReadOnlyFile::Read(void* buffer, size_t count) {
-  const int64_t n = ReadAt(Position_, buffer, count);
-  if (n > 0) Position_ += n;
-  return n;
+  if (Fd_ < 0) return -1;
+  if (count >= kMaxWindow / 4) {
+    const int64_t n = ReadAt(Position_, buffer, count);
+    if (n > 0) Position_ += n;
+    return n;
+  }
+  const bool inWindow =
+      Position_ >= WindowStart_ &&
+      Position_ + static_cast<int64_t>(count) <= WindowStart_ + static_cast<int64_t>(WindowLength_);
+  if (!inWindow) {
+    const size_t want =
+        WindowCapacity_ == 0 ? kFirstWindow : std::min(kMaxWindow, WindowCapacity_ * 2);
+    if (want != WindowCapacity_) {
+      Window_ = std::make_unique_for_overwrite<uint8_t[]>(want);
+      WindowCapacity_ = want;
+    }
+    const int64_t n = ReadAt(Position_, Window_.get(), WindowCapacity_);
+    if (n < 0) return -1;
+    WindowStart_ = Position_;
+    WindowLength_ = static_cast<size_t>(n);
+  }
+  const size_t offset = static_cast<size_t>(Position_ - WindowStart_);
+  const size_t n = std::min(count, WindowLength_ - offset);
+  std::memcpy(buffer, Window_.get() + offset, n);
+  Position_ += static_cast<int64_t>(n);
+  return static_cast<int64_t>(n);
 }
 
 bool TReadOnlyFile::ReadExact(void* buffer, size_t count) {
@@ -70,6 +94,10 @@ void TReadOnlyFile::Close() {
   Fd_ = -1;
   Size_ = 0;
   Position_ = 0;
+  WindowCapacity_ = 0;
+  Window_.reset();
+  WindowStart_ = 0;
+  WindowLength_ = 0;
 }
 
 bool TByteReader::Seek(size_t position) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,15 +35,25 @@ class TReadOnlyFile {
   bool Seek(int64_t position);  // false for a negative position
   int64_t Position() const { return Position_; }
   bool AtEnd() const { return Position_ >= Size_; }
-  int64_t Read(void* buffer, size_t count);  // advances by the bytes read
+  // Advances by the bytes read. Small reads are served from a read-ahead window, so that a
+  // walk over many tiny frames or chunks costs few system calls.
+  int64_t Read(void* buffer, size_t count);
   bool ReadExact(void* buffer, size_t count);
 
   void Close();
 
  private:
+  // The window starts small (most walks end within a few frames) and doubles up to the max.
+  static constexpr size_t kFirstWindow = 4 * 1024;
+  static constexpr size_t kMaxWindow = 64 * 1024;
+
   int Fd_ = -1;
   int64_t Size_ = 0;
   int64_t Position_ = 0;
+  std::unique_ptr<uint8_t[]> Window_;
+  size_t WindowCapacity_ = 0;
+  int64_t WindowStart_ = 0;
+  size_t WindowLength_ = 0;
 };
 
 // Reads numbers and bytes out of a block already in memory. Every getter checks the bytes
