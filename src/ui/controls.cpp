@@ -47,7 +47,10 @@ void TWrapLabel::paintEvent(QPaintEvent*) {
   const int size = font().pixelSize() > 0 ? font().pixelSize() : QFontMetrics(font()).height();
   const int step = size + 1;
   const int firstBaseline = area.top() + size * 11 / 12;
-  QTextLayout layout(text(), font());
+  // A text layout breaks lines only at line separators, not at "\n".
+  QString shown = text();
+  shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  QTextLayout layout(shown, font());
   layout.setTextOption(option);
   layout.beginLayout();
   for (int i = 0;; ++i) {
