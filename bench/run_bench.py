@@ -131,7 +131,7 @@ def main():
             for name, make in tools:
                 if not available[name] or (name in slow and n > args.slow_limit):
                     continue
-                if name == "kid3-cli" and n > 1000 and rep > 0:
+                if name in slow and n > 1000 and rep > 0:
                     continue  # minutes per run: once is enough to see the trend
                 fresh_copy(master, work)
                 seconds, rss, rc, err = run_timed(make(work))
