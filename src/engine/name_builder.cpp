@@ -7,24 +7,46 @@ std::string TrackText(uint8_t track) {
   return s.substr(s.size() - 2);
 }
 
+namespace {
+
+// Replaces every occurrence, resuming after each inserted value: always ends.
+std::string ReplaceAfterEach(std::string text, const std::string& placeholder,
+                             const std::string& value) {
+  size_t from = 0;
+  for (size_t at; (at = text.find(placeholder, from)) != std::string::npos;) {
+    text.replace(at, placeholder.size(), value);
+    from = at + value.size();
+  }
+  return text;
+}
+
+// Replaces every occurrence with the search restarted at the beginning after each hit, so
+// that a "%" joined to an inserted value's leading digit is found again. Restarting one byte
+// before the last hit gives the same result, since nothing before it changed. Some values
+// regrow the placeholder without end (one holding it, or "11%%" under "%%1"); when the count
+// of replacements passes what any ending expansion needs, the text is expanded instead by
+// resuming after each inserted value.
+std::string ReplaceFromStart(const std::string& original, const std::string& placeholder,
+                             const std::string& value) {
+  if (value.find(placeholder) != std::string::npos)
+    return ReplaceAfterEach(original, placeholder, value);
+  std::string text = original;
+  const size_t budget = 2 * original.size() + 8;
+  size_t from = 0;
+  for (size_t steps = 0, at; (at = text.find(placeholder, from)) != std::string::npos; ++steps) {
+    if (steps > budget) return ReplaceAfterEach(original, placeholder, value);
+    text.replace(at, placeholder.size(), value);
+    from = at > 0 ? at - 1 : 0;
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values) {
   std::string text(tmpl);
-  for (int k = 0; k < 6; ++k) {
-    const std::string placeholder = "%" + std::to_string(k + 1);
-    const std::string& value = values[static_cast<size_t>(k)];
-    // A search restarted at the beginning finds nothing before the last hit, except a "%"
-    // just before it joined to a value that begins with the digit: resume there, which gives
-    // the same result. A value holding the placeholder itself would be found again forever:
-    // then resume after the inserted value.
-    const bool selfContaining = value.find(placeholder) != std::string::npos;
-    size_t from = 0;
-    for (;;) {
-      const size_t at = text.find(placeholder, from);
-      if (at == std::string::npos) break;
-      text.replace(at, placeholder.size(), value);
-      from = selfContaining ? at + value.size() : (at > 0 ? at - 1 : 0);
-    }
-  }
+  for (size_t k = 0; k < values.size(); ++k)
+    text = ReplaceFromStart(text, "%" + std::to_string(k + 1), values[k]);
   return text;
 }
 

@@ -15,8 +15,8 @@ using TFieldValues = std::array<std::string, 6>;  // %1 .. %6
 std::string TrackText(uint8_t track);
 
 // Replaces %1 by the first value, then %2 by the second, ... %6, each over the result of the
-// previous step. A value that holds its own placeholder is not expanded again, so the
-// expansion always ends.
+// previous step. A value that would regrow its own placeholder without end is inserted
+// once per occurrence instead, so the expansion always ends.
 std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values);
 
 // The nine single-byte replacements in their order: / > < | : * ? \ " become

@@ -45,6 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A "%" before the insertion joined to a value starting with the digit is found again.
         TExpandCase{"%%1", {"1", "", "", "", "", ""}, "1"},
         TExpandCase{"%11x", {"%", "", "", "", "", ""}, "%x"},
+        // A value whose trailing "%" joins its own leading digit: inserted once per hit.
+        TExpandCase{"%%1", {"11%%", "", "", "", "", ""}, "%11%%"},
         TExpandCase{"%7 %0 %", {"A", "", "", "", "", ""}, "%7 %0 %"}));
 
 struct TFilterCase {
