@@ -1,27 +1,21 @@
 // tunaro-cli export, run as a program on real folders.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace tunaro::test {
 namespace {
 
 // Exit status and everything printed.
-std::pair<int, std::string> Cli(const std::vector<std::string>& args) {
-  std::string command = std::string(TUNARO_CLI) + " export";
-  for (const auto& a : args) command += " '" + a + "'";
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = pipe ? pclose(pipe) : -1;
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+std::pair<int, std::string> Cli(std::vector<std::string> args) {
+  args.insert(args.begin(), "export");
+  const TCommandResult r = RunCommand(TUNARO_CLI, args);
+  return {r.Status, r.Out + r.Err};
 }
 
 class CmdExportTest : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace tunaro::test {
@@ -15,24 +16,10 @@ namespace {
 
 const std::string kFiles = TUNARO_TEST_DATA "/mp3-ogg-wma/";
 
-std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 // Runs tunaro-cli; the exit status and what it printed on stdout.
 std::pair<int, std::string> RunCli(const std::vector<std::string>& args) {
-  std::string command = ShellQuote(TUNARO_CLI);
-  for (const auto& a : args) command += " " + ShellQuote(a);
-  std::string out;
-  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return {-1, out};
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  const TCommandResult r = RunCommand(TUNARO_CLI, args);
+  return {r.Status, r.Out};
 }
 
 class RenameMp3OggWmaTest : public ::testing::Test {

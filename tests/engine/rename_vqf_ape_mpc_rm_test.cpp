@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace tunaro::test {
@@ -16,30 +17,14 @@ namespace {
 
 const std::string kData = std::string(TUNARO_TEST_DATA) + "/vqf-ape-mpc-rm/";
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 struct TRun {
   int Status = -1;
-  std::string Output;
+  std::string Output;  // stdout and stderr
 };
 
 TRun Cli(const std::vector<std::string>& args) {
-  std::string command = Quote(TUNARO_CLI);
-  for (const auto& a : args) command += " " + Quote(a);
-  command += " 2>&1";
-  TRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  const TCommandResult r = RunCommand(TUNARO_CLI, args);
+  return {r.Status, r.Out + r.Err};
 }
 
 std::string BE16(uint16_t v) {
