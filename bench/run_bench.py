@@ -88,7 +88,18 @@ def main():
     ap.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"))
     ap.add_argument("--window", default="",
                     help="bench_window_rename of a build with the window (GUI on), if any")
+    ap.add_argument("--from-raw", action="store_true",
+                    help="only rewrite RESULTS.md from the last run's DIR/raw.json")
     args = ap.parse_args()
+    if args.from_raw:
+        with open(os.path.join(args.dir, "raw.json")) as f:
+            raw = json.load(f)
+        write_results(args, raw["sizes"], TOOLS_FOR_REPORT, raw["available"],
+                      {(a, b): v for a, b, v in raw["rename"]},
+                      {(a, b): v for a, b, v in raw["scans"]},
+                      {int(k): v for k, v in raw["memory"]},
+                      {(a, b): v for a, b, v in raw["gaps"]}, raw["loads"], raw["window"])
+        return
 
     cli = os.path.join(args.build, "src/cli/tunaro-cli")
     floor = os.path.join(args.build, "bench/floor/floor")
@@ -107,7 +118,9 @@ def main():
         ("mutagen script", lambda d: [PY, os.path.join(HERE, "mutagen_rename.py"), d]),
         ("ExifTool", lambda d: ["exiftool", "-q", "-ext", "mp3",
                                 "-FileName<${Artist} - ${Title}.%e", d]),
-        ("kid3-cli", lambda d: ["kid3-cli", "-c", "select all",
+        # Without "timeout off" kid3-cli gives up loading a folder of 10,000 files ("Timeout")
+        # and renames nothing.
+        ("kid3-cli", lambda d: ["kid3-cli", "-c", "timeout off", "-c", "select all",
                                 "-c", 'fromtag "%{artist} - %{title}" 1',
                                 "-c", 'fromtag "%{artist} - %{title}" 2', "-c", "save", d]),
     ]
@@ -185,7 +198,20 @@ def main():
         shutil.rmtree(work)
         loads.append(load())
 
+    raw = {"sizes": sizes, "loads": loads, "window": window_rows,
+           "rename": [[k[0], k[1], v] for k, v in rename.items()],
+           "scans": [[k[0], k[1], v] for k, v in scans.items()],
+           "memory": [[k, v] for k, v in memory.items()],
+           "gaps": [[k[0], k[1], v] for k, v in gaps.items()],
+           "available": available}
+    with open(os.path.join(args.dir, "raw.json"), "w") as f:
+        json.dump(raw, f)
     write_results(args, sizes, tools, available, rename, scans, memory, gaps, loads, window_rows)
+
+
+# The tools' names in the order of the tables, for a report from saved results.
+TOOLS_FOR_REPORT = [(name, None) for name in (
+    "tunaro-cli rename", "floor (C, syscalls only)", "mutagen script", "ExifTool", "kid3-cli")]
 
 
 def med(xs):
@@ -316,6 +342,47 @@ def write_results(args, sizes, tools, available, rename, scans, memory, gaps, lo
     else:
         L.append("Not measured in this run (pass `--window PATH` to the window's bench program).")
     L.append("")
+    L.append("## Targets")
+    L.append("")
+    L.append("| Target | Measured | Met |")
+    L.append("|---|---|---|")
+    n = sizes[-1]
+
+    def target(label, value, ok, fmt="%.2f"):
+        L.append("| %s | %s | %s |" % (label, fmt % value if value == value else "-",
+                                       "yes" if ok else "**no**"))
+
+    try:
+        cli_rate = n / med(rename[("tunaro-cli rename", n)]["times"])
+        ratio = cli_rate / floor_rate[n]
+        target("tunaro-cli rename >= 0.8 x floor at %d files" % n, ratio, ratio >= 0.8)
+    except KeyError:
+        pass
+    flat = med(scans[("flat", n)]) / med(scans[("readdir", n)])
+    target("flat scan <= 1.5 x bare readdir at %d files" % n, flat, flat <= 1.5)
+    if len(sizes) > 1:
+        a = sizes[-2]
+        growth = med(rename[("tunaro-cli rename", n)]["times"]) / med(rename[("tunaro-cli rename", a)]["times"])
+        target("rename time %d -> %d files <= 11 x" % (a, n), growth, growth <= 11, "%.1f")
+        growth = med(scans[("flat", n)]) / med(scans[("flat", a)])
+        target("flat scan time %d -> %d files <= 11 x" % (a, n), growth, growth <= 11, "%.1f")
+    target("list memory per entry beyond the path < 300 bytes", memory[n], memory[n] < 300, "%.0f")
+    worst_gap = max(gaps[("scan", n)], gaps[("run", n)])
+    target("engine: longest gap between refreshes < 100 ms", worst_gap, worst_gap < 100, "%.1f")
+    if window_rows:
+        lst = med([r["list"]["ms"] for r in window_rows if "list" in r])
+        target("window lists %d files in < 3 s" % n, lst / 1000, lst < 3000, "%.2f s")
+        ren = med([r["rename"]["ms"] for r in window_rows if "rename" in r]) / 1000
+        rr = ren / med(rename[("tunaro-cli rename", n)]["times"])
+        target("window renames in <= 2 x the CLI's time", rr, rr <= 2)
+        gap = max(max(r[s]["max_gap_ms"] for s in ("list", "rename") if s in r) for r in window_rows)
+        target("window: longest gap between processed events < 100 ms", gap, gap < 100, "%.1f ms")
+    L.append("")
+    notes = os.path.join(HERE, "ANALYSIS.md")
+    if os.path.exists(notes):
+        with open(notes) as f:
+            L.append(f.read().rstrip())
+        L.append("")
     with open(args.out, "w") as f:
         f.write("\n".join(L))
     print("\n".join(L))
