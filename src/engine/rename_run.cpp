@@ -6,6 +6,7 @@
 #include "engine/run_files.h"
 #include "platform/codec.h"
 #include "platform/fs.h"
+#include "tags/file_reader.h"
 
 namespace tunaro::engine {
 
@@ -82,7 +83,8 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     if (settings.DryRun) {
       renamed = dry.Rename(oldPath, newPath);
     } else {
-      const int32_t attr = platform::GetAttributes(oldPath);
+      int32_t attr = tags::LastOpenedAttributes(oldPath);
+      if (attr == -1) attr = platform::GetAttributes(oldPath);
       if (attr != -1 && (attr & platform::faReadOnly) &&
           platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
         ++c.Failure;  // no log line for this one

@@ -23,6 +23,8 @@ enum : int32_t {
   faAnyFile = 0x3F,
 };
 
+// Attributes from a file's mode bits and its path.
+int32_t AttributesFromMode(uint32_t mode, std::string_view path);
 // Attributes of the path (links followed), or -1 when it cannot be read.
 int32_t GetAttributes(const std::string& path);
 // Sets the read-only flag as asked (the other flags are not stored on this system).

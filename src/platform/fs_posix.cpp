@@ -17,24 +17,24 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-int32_t AttributesFromStat(const struct stat& st, std::string_view path) {
+}  // namespace
+
+int32_t AttributesFromMode(uint32_t mode, std::string_view path) {
   int32_t attr = 0;
-  if (S_ISDIR(st.st_mode))
+  if (S_ISDIR(mode))
     attr |= faDirectory;
   else
     attr |= faArchive;
-  if ((st.st_mode & S_IWUSR) == 0) attr |= faReadOnly;
+  if ((mode & S_IWUSR) == 0) attr |= faReadOnly;
   const std::string_view name = BaseName(path);
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") attr |= faHidden;
   return attr;
 }
 
-}  // namespace
-
 int32_t GetAttributes(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return -1;
-  return AttributesFromStat(st, path);
+  return AttributesFromMode(st.st_mode, path);
 }
 
 int SetAttributes(const std::string& path, int32_t attributes) {

@@ -8,7 +8,24 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/fs.h"
+
 namespace tunaro::tags {
+
+namespace {
+
+struct TLastOpened {
+  std::string Path;
+  int32_t Attributes = -1;
+};
+
+thread_local TLastOpened gLastOpened;
+
+}  // namespace
+
+int32_t LastOpenedAttributes(const std::string& path) {
+  return gLastOpened.Attributes != -1 && gLastOpened.Path == path ? gLastOpened.Attributes : -1;
+}
 
 TReadOnlyFile::~TReadOnlyFile() {
   Close();
@@ -16,6 +33,7 @@ TReadOnlyFile::~TReadOnlyFile() {
 
 bool TReadOnlyFile::Open(const std::string& path) {
   Close();
+  gLastOpened.Attributes = -1;
   // O_NONBLOCK: opening a FIFO must not wait for a writer; the type test below refuses it.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
@@ -26,6 +44,8 @@ bool TReadOnlyFile::Open(const std::string& path) {
   }
   Fd_ = fd;
   Size_ = st.st_size;
+  gLastOpened.Path = path;
+  gLastOpened.Attributes = platform::AttributesFromMode(st.st_mode, path);
   Position_ = 0;
   return true;
 }

@@ -56,6 +56,11 @@ class TReadOnlyFile {
   size_t WindowLength_ = 0;
 };
 
+// The attributes of the file that the last Open on this thread opened, when it was `path`;
+// -1 otherwise. A reader has just asked the system about the file, so the rename run that
+// follows need not ask again: on a virtual machine each system call is most of a file's cost.
+int32_t LastOpenedAttributes(const std::string& path);
+
 // Reads numbers and bytes out of a block already in memory. Every getter checks the bytes
 // that remain; a read past the end fails (returns false) and leaves the position alone.
 class TByteReader {

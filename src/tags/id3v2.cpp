@@ -27,9 +27,8 @@ struct TTagInfo {
 // first (size mod 250) data bytes in a zero-filled 250-byte buffer, and the whole buffer is
 // the frame text: the trailing zeros are trimmed later with the encoding byte. The walk
 // ends quietly at the first thing that is not a frame, or at any short read.
-void ReadFrames(const std::string& fileName, int64_t tagSize, TTagInfo& info) {
-  TReadOnlyFile file;
-  if (!file.Open(fileName) || !file.Seek(kHeaderSize)) return;
+void ReadFrames(TReadOnlyFile& file, int64_t tagSize, TTagInfo& info) {
+  if (!file.Seek(kHeaderSize)) return;
   char data[kFrameDataSize];
   while (file.Position() < tagSize && !file.AtEnd()) {
     std::memset(data, 0, sizeof data);
@@ -65,12 +64,12 @@ void TID3v2::Clear() {
 bool TID3v2::Load(const std::string& fileName) {
   Clear();
   TTagInfo info;
-  {
-    TReadOnlyFile file;
-    if (!file.Open(fileName)) return false;
-    if (file.ReadAt(0, info.Header, kHeaderSize) != static_cast<int64_t>(kHeaderSize)) return false;
-    info.FileSize = file.Size();
-  }
+  // One open serves the header and the frame walk.
+  TReadOnlyFile file;
+  if (!file.Open(fileName)) return false;
+  // Read through the read-ahead window: the frames that follow usually come with it.
+  if (file.Read(info.Header, kHeaderSize) != static_cast<int64_t>(kHeaderSize)) return false;
+  info.FileSize = file.Size();
   if (std::memcmp(info.Header, "ID3", 3) != 0) return true;
   Found = true;
   MajorVersion = info.Header[3];
@@ -82,7 +81,8 @@ bool TID3v2::Load(const std::string& fileName) {
   TagSize = size > info.FileSize ? 0 : static_cast<int32_t>(size);
   if (MajorVersion != 3 || TagSize == 0) return true;
 
-  ReadFrames(fileName, TagSize, info);
+  ReadFrames(file, TagSize, info);
+  file.Close();
   Title = Trim(info.Frames[kTitle]);
   Artist = Trim(info.Frames[kArtist]);
   Album = Trim(info.Frames[kAlbum]);

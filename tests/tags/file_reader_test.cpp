@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fs.h"
 #include "support/temp_dir.h"
 
 namespace tunaro::tags {
@@ -50,6 +51,22 @@ TEST(ReadOnlyFile, SequentialReadsAcrossTheReadAheadMatchThePositionedOnes) {
   EXPECT_FALSE(file.ReadExact(got.data(), 1));
   EXPECT_FALSE(file.Seek(-1));
   EXPECT_FALSE(file.ReadExactAt(file.Size() - 1, got.data(), 2));
+}
+
+TEST(ReadOnlyFile, RemembersTheAttributesOfTheFileItLastOpened) {
+  TTempDir dir;
+  const std::string locked = dir.Write("locked.mp3", "x");
+  const std::string open = dir.Write("open.mp3", "x");
+  ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+  TReadOnlyFile file;
+  ASSERT_TRUE(file.Open(locked));
+  file.Close();
+  EXPECT_TRUE(LastOpenedAttributes(locked) & platform::faReadOnly);
+  EXPECT_EQ(LastOpenedAttributes(open), -1);
+  ASSERT_TRUE(file.Open(open));
+  EXPECT_EQ(LastOpenedAttributes(open) & platform::faReadOnly, 0);
+  EXPECT_FALSE(file.Open(dir / "gone.mp3"));  // a failed open forgets
+  EXPECT_EQ(LastOpenedAttributes(open), -1);
 }
 
 TEST(ByteReader, EveryGetterChecksWhatRemains) {
