@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunaro::engine {
@@ -19,16 +20,18 @@ class TFileListObserver {
 
 class TFileList {
  public:
-  size_t Count() const { return Paths_.size(); }
-  const std::string& Path(size_t i) const { return Paths_[i]; }
+  size_t Count() const { return Checks_.size(); }
+  // The full path of entry i.
+  std::string Path(size_t i) const;
   bool Checked(size_t i) const { return Checks_[i] != 0; }
 
   void Clear();
   // New entries are unchecked.
-  void Append(std::string path);
+  void Append(std::string_view path);
+  // The same for a path given as its folder (ending with "/") and its name.
+  void Append(std::string_view folder, std::string_view name);
   void SetChecked(size_t i, bool checked);
   void SetAllChecked(bool checked);
-  void Reserve(size_t n);
 
   // Changes on every Clear: a scan that finds it changed has been superseded and stops.
   uint64_t Generation() const { return Generation_; }
@@ -36,7 +39,17 @@ class TFileList {
   void SetObserver(TFileListObserver* observer) { Observer_ = observer; }
 
  private:
-  std::vector<std::string> Paths_;
+  // A scan lists many names of one folder: each folder is kept once and the names back to
+  // back in one buffer, so an entry costs little more than its name. On a virtual machine the
+  // first touch of fresh memory is what a large listing spends most of its time on.
+  struct TEntry {
+    uint32_t Folder;  // index into Folders_
+    uint32_t NameLength;
+    uint64_t NameStart;  // offset into Names_
+  };
+  std::vector<std::string> Folders_;
+  std::string Names_;
+  std::vector<TEntry> Entries_;
   std::vector<uint8_t> Checks_;
   uint64_t Generation_ = 0;
   TFileListObserver* Observer_ = nullptr;

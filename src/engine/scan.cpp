@@ -71,10 +71,7 @@ void FlatScan(TEngineHost& host, const std::string& folder) {
     // The mask is "*" followed by the extension; an empty extension lists every file.
     if (!EndsWithIgnoringCase(entry.Name, host.State().CurrentExtension)) continue;
     ++host.State().Counters.Total;
-    std::string path;
-    path.reserve(folder.size() + entry.Name.size());
-    path.append(folder).append(entry.Name);
-    host.Entries().Append(std::move(path));
+    host.Entries().Append(folder, entry.Name);
     host.CounterDisplayRefresh();
     if (host.Entries().Generation() != generation) return;  // a newer refresh took over
   }
