@@ -51,6 +51,12 @@ class TBenchHost : public tunaro::engine::TEngineHost {
   TClockType::duration MaxGap_{};
 };
 
+// Heap in use, the large blocks malloc maps on their own included.
+size_t HeapInUse() {
+  const auto info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
 size_t BareReaddir(const std::string& folder, bool recursive) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return 0;
@@ -100,7 +106,7 @@ int main(int argc, char** argv) {
     TBenchHost host(mode == "run" || mode == "gaps");
     host.State().ProcessSubDirectory = mode == "recursive";
     size_t entries = 0;
-    const size_t heapBefore = mallinfo2().uordblks;
+    const size_t heapBefore = HeapInUse();
     const auto start = TClockType::now();
     if (mode == "readdir" || mode == "readdir-recursive") {
       entries = BareReaddir(folder, mode == "readdir-recursive");
@@ -122,19 +128,20 @@ int main(int argc, char** argv) {
       return 2;
     }
     const double seconds = std::chrono::duration<double>(TClockType::now() - start).count();
-    // The list's heap beyond the path texts themselves, per entry.
-    double perEntry = 0;
+    // The list's heap per entry, and the length of the paths it stands for.
+    double heapPerEntry = 0, pathPerEntry = 0;
     if ((mode == "flat" || mode == "recursive") && entries > 0) {
       size_t pathBytes = 0;
       for (size_t i = 0; i < entries; ++i) pathBytes += host.Entries().Path(i).size();
-      perEntry = (static_cast<double>(mallinfo2().uordblks - heapBefore) -
-                  static_cast<double>(pathBytes)) /
-                 static_cast<double>(entries);
+      heapPerEntry = static_cast<double>(HeapInUse() - heapBefore) / static_cast<double>(entries);
+      pathPerEntry = static_cast<double>(pathBytes) / static_cast<double>(entries);
     }
     std::printf(
         "{\"mode\":\"%s\",\"entries\":%zu,\"seconds\":%.6f,\"max_gap_ms\":%.3f,"
+        "\"heap_per_entry\":%.1f,\"path_per_entry\":%.1f,"
         "\"bytes_per_entry_beyond_path\":%.1f}\n",
-        mode.c_str(), entries, seconds, host.MaxGapMs(), perEntry);
+        mode.c_str(), entries, seconds, host.MaxGapMs(), heapPerEntry, pathPerEntry,
+        heapPerEntry - pathPerEntry);
   }
   return 0;
 }
