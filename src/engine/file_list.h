@@ -39,17 +39,18 @@ class TFileList {
   void SetObserver(TFileListObserver* observer) { Observer_ = observer; }
 
  private:
-  // A scan lists many names of one folder: each folder is kept once and the names back to
-  // back in one buffer, so an entry costs little more than its name. On a virtual machine the
-  // first touch of fresh memory is what a large listing spends most of its time on.
-  struct TEntry {
-    uint32_t Folder;  // index into Folders_
-    uint32_t NameLength;
-    uint64_t NameStart;  // offset into Names_
+  // A scan lists many names of one folder: each folder is kept once, with the index of the
+  // first entry that uses it, and the names back to back in one buffer, so an entry costs
+  // little more than its name. On a virtual machine the first touch of fresh memory is what
+  // a large listing spends most of its time on.
+  struct TFolderRun {
+    size_t FirstEntry;
+    std::string Folder;
   };
-  std::vector<std::string> Folders_;
+  std::vector<TFolderRun> Folders_;
   std::string Names_;
-  std::vector<TEntry> Entries_;
+  std::vector<uint32_t>
+      NameEnds_;  // where each name ends in Names_; it starts where the last ended
   std::vector<uint8_t> Checks_;
   uint64_t Generation_ = 0;
   TFileListObserver* Observer_ = nullptr;
