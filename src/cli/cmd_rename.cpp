@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/args.h"
 #include "cli/cli_host.h"
@@ -33,7 +34,11 @@ int CmdRename(int argc, char** argv) {
   state.KeepLog = args.Has("--log");
   state.CreateUndoBatch = args.Has("--undo");
 
-  std::string folder = args.Operands[0];
+  // Full paths, as the window gives: the log and the undo file must name the files wherever
+  // they are read from.
+  std::error_code ec;
+  std::string folder = std::filesystem::absolute(args.Operands[0], ec).lexically_normal().string();
+  if (ec) folder = args.Operands[0];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   engine::FolderRefresh(host, folder);
   if (host.Entries().Count() == 0) {

@@ -1,6 +1,8 @@
 // tunaro-cli rename and tags, run as programs on real folders.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/run_files.h"
 #include "platform/codec.h"
 #include "support/run_command.h"
@@ -35,6 +37,19 @@ TEST_F(CmdRenameTest, SomeFailureGivesStatusOneAndKeepsTheFile) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Out.find("失败：" + Music / "b.mp3" + " -> \n"), std::string::npos);
   EXPECT_EQ(Music.List(), (std::vector<std::string>{"A - B.mp3", "b.mp3"}));
+}
+
+TEST_F(CmdRenameTest, RelativeFolderIsLoggedWithFullPaths) {
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  const std::string cwd = std::filesystem::current_path().string();
+  std::filesystem::current_path(Music.Path());
+  const auto r = Cli({"rename", "--undo", "--log-dir", Desktop.Path(), "."});
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("成功：" + Music / "a.mp3"), std::string::npos) << r.Out;
+  ASSERT_EQ(Desktop.List().size(), 1u);
+  EXPECT_NE(ReadFile(Desktop / Desktop.List()[0]).find("ren \"" + Music / "A - B.mp3\""),
+            std::string::npos);
 }
 
 TEST_F(CmdRenameTest, DryRunChangesNothing) {
