@@ -596,11 +596,6 @@ void TFormMain::ShowCounters() {
 }
 
 void TFormMain::CounterDisplayRefresh() {
-  if (QuietDisplay_) {
-    QuietDisplay_ = false;
-    ShowCounters();
-    return;
-  }
   if (LastDisplay_.isValid() && LastDisplay_.elapsed() < kDisplayIntervalMs) return;
   ShowCounters();
   QCoreApplication::processEvents();
@@ -630,10 +625,6 @@ void TFormMain::FolderRefresh() {
   ++Scans_;
   // A refresh that arrives while this one scans clears the list, and the engine then stops
   // this scan: the list never mixes two folders.
-  // The engine's first counter display of a refresh comes before it notes the list's
-  // generation, so a refresh arriving there would go unnoticed and the two scans would both
-  // append. That one display lets no events run.
-  QuietDisplay_ = true;
   engine::FolderRefresh(*this, path);
   --Scans_;
   ShowCounters();

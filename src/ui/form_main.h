@@ -216,9 +216,7 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::vector<TPlacement> Placements_;
   QElapsedTimer LastDisplay_;
   bool Running_ = false;
-  int Scans_ = 0;
-  bool QuietDisplay_ = false;  // the next counter display runs no events  // folder refreshes in
-                               // progress, nested ones included
+  int Scans_ = 0;  // folder refreshes in progress, nested ones included
   // What arrived during a rename run and waits for its end.
   bool PendingRefresh_ = false;
   std::optional<std::vector<std::string>> PendingDrop_;
