@@ -58,4 +58,94 @@ uint8_t TrackFromText(std::string_view s) {
   return n ? static_cast<uint8_t>(static_cast<uint32_t>(*n) & 0xFF) : 0;
 }
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian) {
+  const size_t units = bytes / 2;
+  auto unit = [&](size_t i) -> uint32_t {
+    const uint8_t a = data[2 * i];
+    const uint8_t b = data[2 * i + 1];
+    return bigEndian ? (uint32_t{a} << 8 | b) : (uint32_t{b} << 8 | a);
+  };
+  std::string out;
+  out.reserve(units);
+  for (size_t i = 0; i < units; ++i) {
+    const uint32_t u = unit(i);
+    if (u == 0) break;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+      const uint32_t low = unit(i + 1);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    AppendUtf8(out, u);  // a lone surrogate becomes U+FFFD
+  }
+  return out;
+}
+
+std::string Utf16BomToUtf8(const uint8_t* data, size_t bytes) {
+  if (bytes >= 2 && data[0] == 0xFE && data[1] == 0xFF)
+    return Utf16ToUtf8(data + 2, bytes - 2, true);
+  if (bytes >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+    return Utf16ToUtf8(data + 2, bytes - 2, false);
+  return Utf16ToUtf8(data, bytes, false);
+}
+
+std::string SanitizeUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    size_t n = 0;
+    uint32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF)
+      n = 2, cp = c & 0x1F;
+    else if (c >= 0xE0 && c <= 0xEF)
+      n = 3, cp = c & 0x0F;
+    else if (c >= 0xF0 && c <= 0xF4)
+      n = 4, cp = c & 0x07;
+    bool ok = n > 0 && i + n <= s.size();
+    for (size_t k = 1; ok && k < n; ++k) {
+      const auto t = static_cast<unsigned char>(s[i + k]);
+      ok = (t & 0xC0) == 0x80;
+      cp = cp << 6 | (t & 0x3F);
+    }
+    ok = ok && !(n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) &&
+         !(n == 4 && (cp < 0x10000 || cp > 0x10FFFF));
+    if (!ok) {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+      continue;
+    }
+    out.append(s.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace tunaro::tags

@@ -1,4 +1,6 @@
-// Small text rules shared by the readers. Texts are byte strings.
+// Small text rules shared by the readers. Texts are byte strings: UTF-8 where the tag stores
+// Unicode (decoded here, exactly), the bytes as they stand where it stores legacy code-page
+// text (decoded later, with the code page the user chose).
 #pragma once
 
 #include <cstdint>
@@ -20,5 +22,15 @@ std::optional<int32_t> StrToInt(std::string_view s);
 // A track number text such as " 07 " or "5/12": trimmed, cut at the first "/", converted,
 // and kept as its low 8 bits; 0 when the conversion fails.
 uint8_t TrackFromText(std::string_view s);
+
+// UTF-16 code units to UTF-8, up to the first zero unit. An unpaired surrogate becomes
+// U+FFFD and an odd last byte is dropped, so the result is always valid UTF-8.
+std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian);
+// UTF-16 with an optional byte-order mark (little-endian without one).
+std::string Utf16BomToUtf8(const uint8_t* data, size_t bytes);
+// Valid UTF-8 with every ill-formed sequence replaced by U+FFFD.
+std::string SanitizeUtf8(std::string_view s);
+// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 }  // namespace tunaro::tags
