@@ -1,6 +1,9 @@
 #include "cli/args.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "cli/commands.h"
 
 namespace tunaro::cli {
 
@@ -42,6 +45,14 @@ std::string TArgs::Value(const std::string& option, const std::string& fallback)
   for (const auto& o : Options_)
     if (o.first == option) value = o.second;
   return value;
+}
+
+bool CodePageOption(const TArgs& args, const char* command, platform::TCodePage& codePage) {
+  const std::string name = args.Value("-c", "auto");
+  if (platform::CodePageByName(name, codePage)) return true;
+  std::fprintf(stderr, "tunaro-cli %s: unknown code page '%s' (auto gbk big5 sjis cp1252)\n",
+               command, name.c_str());
+  return false;
 }
 
 }  // namespace tunaro::cli

@@ -11,7 +11,7 @@
 namespace tunaro::cli {
 
 int CmdRename(int argc, char** argv) {
-  const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"}, {"-t", "-p", "--log-dir"});
+  const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"}, {"-t", "-p", "--log-dir", "-c"});
   if (!args.Error.empty() || args.Operands.size() != 1) {
     std::fprintf(stderr, "tunaro-cli rename: %s\n",
                  args.Error.empty() ? "give exactly one FOLDER" : args.Error.c_str());
@@ -23,6 +23,8 @@ int CmdRename(int argc, char** argv) {
     std::fprintf(stderr, "tunaro-cli rename: unknown type '%s'\n", type.c_str());
     return kExitUsage;
   }
+  platform::TCodePage codePage;
+  if (!CodePageOption(args, "rename", codePage)) return kExitUsage;
   std::string desktop = args.Value("--log-dir");
   if (desktop.empty() && (args.Has("--log") || args.Has("--undo")))
     desktop = platform::TShellFolderInfo().DesktopDir;
@@ -55,6 +57,7 @@ int CmdRename(int argc, char** argv) {
   settings.KeepLog = state.KeepLog;
   settings.CreateUndoBatch = state.CreateUndoBatch;
   settings.DryRun = args.Has("-n");
+  settings.CodePage = codePage;
   const platform::TIoError error = engine::RenameRun(host, readers, settings);
   host.EndProgress();
 

@@ -19,16 +19,16 @@ const char* const kLegendE =
     "%1=author; %2=title; %3=copyright; %4=description; %5=level; %6=n/a";
 
 const std::array<TFileType, 10> kFileTypes = {{
-    {"MP3(*.MP3)", ".mp3", kLegendA},
-    {"VQF(*.VQF)", ".vqf", kLegendB},
-    {"OGG Vorbis(*.OGG)", ".ogg", kLegendC},
-    {"Monkey's Audio(*.APE)", ".ape", kLegendA},
-    {"MPEG Plus(*.MPP)", ".mpp", kLegendA},
-    {"MPEG Plus(*.MPC)", ".mpc", kLegendA},
-    {"RealMedia(*.RA)", ".ra", kLegendD},
-    {"RealMedia(*.RM)", ".rm", kLegendD},
-    {"RealMedia(*.RAM)", ".ram", kLegendD},
-    {"WindowsMedia(*.WMA)", ".wma", kLegendE},
+    {"MP3(*.MP3)", ".mp3", kLegendA, TReaderKind::MP3},
+    {"VQF(*.VQF)", ".vqf", kLegendB, TReaderKind::TwinVQ},
+    {"OGG Vorbis(*.OGG)", ".ogg", kLegendC, TReaderKind::OggVorbis},
+    {"Monkey's Audio(*.APE)", ".ape", kLegendA, TReaderKind::Monkey},
+    {"MPEG Plus(*.MPP)", ".mpp", kLegendA, TReaderKind::MPEGplus},
+    {"MPEG Plus(*.MPC)", ".mpc", kLegendA, TReaderKind::MPEGplus},
+    {"RealMedia(*.RA)", ".ra", kLegendD, TReaderKind::RealMedia},
+    {"RealMedia(*.RM)", ".rm", kLegendD, TReaderKind::RealMedia},
+    {"RealMedia(*.RAM)", ".ram", kLegendD, TReaderKind::RealMedia},
+    {"WindowsMedia(*.WMA)", ".wma", kLegendE, TReaderKind::WindowsMedia},
 }};
 
 const std::array<const char*, 4> kTemplatePresets = {"%1 - %2", "%1 - %3 - %2", "%1 - %3 (%4) - %2",
@@ -45,34 +45,29 @@ std::string UpperAscii(std::string_view s) {
 
 }  // namespace
 
+const std::string& ExtensionDispatch() {
+  static const std::string dispatch = [] {
+    std::string s;
+    for (const TFileType& type : kFileTypes) s += UpperAscii(type.Extension);
+    return s;
+  }();
+  return dispatch;
+}
+
 int DispatchPosition(std::string_view extension) {
   if (extension.empty()) return 0;
-  const size_t pos = kExtensionDispatch.find(UpperAscii(extension));
-  return pos == std::string_view::npos ? 0 : static_cast<int>(pos) + 1;
+  const size_t pos = ExtensionDispatch().find(UpperAscii(extension));
+  return pos == std::string::npos ? 0 : static_cast<int>(pos) + 1;
 }
 
 TReaderKind ReaderForExtension(std::string_view extension) {
-  switch (DispatchPosition(extension)) {
-    case 1:
-      return TReaderKind::MP3;
-    case 5:
-      return TReaderKind::TwinVQ;
-    case 9:
-      return TReaderKind::OggVorbis;
-    case 13:
-      return TReaderKind::Monkey;
-    case 17:
-    case 21:
-      return TReaderKind::MPEGplus;
-    case 25:
-    case 28:
-    case 31:
-      return TReaderKind::RealMedia;
-    case 35:
-      return TReaderKind::WindowsMedia;
-    default:
-      return TReaderKind::None;
+  const int position = DispatchPosition(extension);
+  int rowStart = 1;
+  for (const TFileType& type : kFileTypes) {
+    if (position == rowStart) return type.Reader;
+    rowStart += static_cast<int>(std::string_view(type.Extension).size());
   }
+  return TReaderKind::None;
 }
 
 std::string CountCaption(std::string_view extension) {
@@ -81,9 +76,17 @@ std::string CountCaption(std::string_view extension) {
 }
 
 int FileTypeRowByName(std::string_view name) {
+  const std::string upper = UpperAscii(name);
   for (size_t row = 0; row < kFileTypes.size(); ++row)
-    if (std::string_view(kFileTypes[row].Extension).substr(1) == name) return static_cast<int>(row);
+    if (UpperAscii(kFileTypes[row].Extension + 1) == upper) return static_cast<int>(row);
   return -1;
+}
+
+std::string FileTypeNames() {
+  std::string names;
+  for (const TFileType& type : kFileTypes)
+    names += (names.empty() ? "" : " ") + std::string(type.Extension + 1);
+  return names;
 }
 
 }  // namespace tunaro::engine

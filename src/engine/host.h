@@ -7,6 +7,7 @@
 
 #include "engine/file_list.h"
 #include "engine/file_types.h"
+#include "platform/codec.h"
 
 namespace tunaro::engine {
 
@@ -26,6 +27,8 @@ struct TRunState {
   bool CreateUndoBatch = false;
   bool KeepLog = false;
   bool ExportSelectedOnly = false;
+  // How tag texts without a stated encoding are decoded.
+  platform::TCodePage CodePage = platform::TCodePage::Auto;
 };
 
 // The outcome of one checked file, for front ends that show each one.

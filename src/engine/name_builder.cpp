@@ -50,8 +50,26 @@ std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values) {
   return text;
 }
 
+bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values) {
+  bool any = false;
+  for (size_t k = 0; k < values.size(); ++k) {
+    const char placeholder[3] = {'%', static_cast<char>('1' + k), '\0'};
+    if (tmpl.find(placeholder) == std::string_view::npos) continue;
+    any = true;
+    const std::string& value = values[k];
+    if (k == 5 && value == "00") continue;
+    for (unsigned char c : value)
+      if (c > 0x20) return false;
+  }
+  return any;
+}
+
 void FilterIllegalChars(std::string& name) {
   for (char& c : name) {
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\0') || c == 0x7F) {
+      c = ' ';
+      continue;
+    }
     switch (c) {
       case '/':
       case '|':

@@ -19,9 +19,14 @@ std::string TrackText(uint8_t track);
 // once per occurrence instead, so the expansion always ends.
 std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values);
 
+// Whether the template holds a placeholder and every one it holds has an empty value (blanks
+// only). Track text "00" counts as empty: it stands for a missing track number.
+bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values);
+
 // The nine single-byte replacements in their order: / > < | : * ? \ " become
-// blank ) ( blank - blank blank blank '. A zero byte becomes a blank too, since it would cut
-// the name at the system call.
+// blank ) ( blank - blank blank blank '. Control characters (0x00 to 0x1F and 0x7F) become
+// blanks too: a zero byte would cut the name at the system call, and a line break in a name
+// would split its line in the run log and the undo file.
 void FilterIllegalChars(std::string& name);
 
 // From the last dot of the file-name part to the end, dot included; empty when none.

@@ -2,10 +2,12 @@
 // table by which a reader's fields fill the placeholders %1..%6.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "engine/file_types.h"
 #include "engine/name_builder.h"
+#include "platform/codec.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/monkey.h"
@@ -30,10 +32,23 @@ struct TReaders {
   tags::TWindowsMedia WindowsMedia;
 };
 
-// Loads the file with the reader of `kind` and gives the six values (GBK bytes as the reader
-// holds them). False when no reader was selected or the reader found nothing. For MP3 the
-// ID3v2 tag is read only when there is no ID3v1 tag.
+// How a reader kind is known to the user, and how its fields fill %1..%6.
+struct TReaderType {
+  TReaderKind Kind;
+  const char* Name;  // "MP3", "TwinVQ", ...
+};
+// Indexed by TReaderKind.
+extern const std::array<TReaderType, 8> kReaderTypes;
+
+// Loads the file with the reader of `kind` and gives the six values as UTF-8: Unicode tag
+// texts as they are, legacy byte texts decoded with `codePage`. False when no reader was
+// selected or the reader found nothing.
 bool ReadFieldValues(TReaders& readers, TReaderKind kind, const std::string& path,
-                     TFieldValues& values);
+                     platform::TCodePage codePage, TFieldValues& values);
+
+// A text from a tag that stores Unicode, made sure to be UTF-8: a sequence cut at the
+// reader's bound is dropped, and a text that is not UTF-8 at all (an old tagger's code-page
+// bytes) is decoded as legacy text.
+std::string UnicodeTagText(const std::string& text, platform::TCodePage codePage);
 
 }  // namespace tunaro::engine

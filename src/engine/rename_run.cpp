@@ -4,7 +4,6 @@
 
 #include "engine/name_builder.h"
 #include "engine/run_files.h"
-#include "platform/codec.h"
 #include "platform/fs.h"
 #include "tags/file_reader.h"
 
@@ -13,9 +12,7 @@ namespace tunaro::engine {
 using platform::TIoError;
 
 std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
-                         const TFieldValues& gbkValues) {
-  TFieldValues values;
-  for (size_t k = 0; k < values.size(); ++k) values[k] = platform::GbkToUtf8(gbkValues[k]);
+                         const TFieldValues& values) {
   std::string name = ExpandTemplate(tmpl, values);
   FilterIllegalChars(name);
   return ExtractFilePath(oldPath) + name + ExtractFileExt(oldPath);
@@ -71,7 +68,10 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     const std::string ext = ExtractFileExt(oldPath);
     state.CurrentExtension = ext;
 
-    if (!ReadFieldValues(readers, ReaderForExtension(ext), oldPath, values)) {
+    // A file whose tag gives nothing for any placeholder of the template gets no name: a
+    // name made of the separators alone says nothing and takes the next file's place.
+    if (!ReadFieldValues(readers, ReaderForExtension(ext), oldPath, settings.CodePage, values) ||
+        EveryPlaceholderEmpty(settings.Template, values)) {
       ++c.Failure;
       host.FileDone({oldPath, noPath, false});
       if (keepLog) error = log.Failure(oldPath, noPath);

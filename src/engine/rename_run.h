@@ -7,6 +7,7 @@
 #include "engine/host.h"
 #include "engine/readers.h"
 #include "platform/clock.h"
+#include "platform/codec.h"
 #include "platform/io_error.h"
 
 namespace tunaro::engine {
@@ -17,12 +18,14 @@ struct TRunSettings {
   bool CreateUndoBatch = false;
   // Reports what would happen and changes nothing: no rename, no attribute, no log files.
   bool DryRun = false;
+  // How legacy tag texts (ID3v1, ID3v2 encoding 0, RealMedia, TwinVQ) are decoded.
+  platform::TCodePage CodePage = platform::TCodePage::Auto;
   platform::TClock Clock = platform::NowTexts;
 };
 
-// The new full path for an entry, from the six values (GBK, as the readers give them).
+// The new full path for an entry, from the six values (UTF-8).
 std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
-                         const TFieldValues& gbkValues);
+                         const TFieldValues& values);
 
 // Runs over the host's list. Returns the I/O error of the run log or the undo file that
 // stopped the run early, or no error. Files renamed before such a stop keep their new names.

@@ -23,4 +23,22 @@ std::string WideCharToGbk(char16_t ch);
 
 bool IsValidUtf8(std::string_view bytes);
 
+// The code page that legacy tag texts are decoded with: ID3v1, ID3v2 text of encoding 0,
+// RealMedia and TwinVQ store bytes without saying which code page they are in.
+enum class TCodePage { Auto, Gbk, Big5, ShiftJis, Cp1252 };
+
+// "auto", "gbk", "big5", "sjis", "cp1252", in the order of TCodePage.
+inline constexpr const char* kCodePageNames[] = {"auto", "gbk", "big5", "sjis", "cp1252"};
+// The code page of a name above (any letter case); false when there is none.
+bool CodePageByName(std::string_view name, TCodePage& codePage);
+
+// Legacy bytes to UTF-8. Auto takes the bytes as UTF-8 where AutoTakesAsUtf8 says so and as
+// GBK otherwise. A byte sequence the code page cannot decode becomes "?".
+std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage);
+
+// Whether bytes are UTF-8 rather than GBK: valid UTF-8 holding multi-byte sequences, whose
+// UTF-8 reading is a plausible text. Many short GBK texts are valid UTF-8 by accident (the
+// GBK bytes of 原 read as U+052D), so the UTF-8 reading is weighed before it is chosen.
+bool AutoTakesAsUtf8(std::string_view bytes);
+
 }  // namespace tunaro::platform

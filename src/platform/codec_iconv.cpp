@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 
 #include "platform/codec.h"
 
@@ -106,7 +107,147 @@ TConverter& Utf16ToGbkConverter() {
   return c;
 }
 
+TConverter& LegacyConverter(TCodePage codePage) {
+  thread_local TConverter big5("UTF-8", "BIG5");
+  thread_local TConverter shiftJis("UTF-8", "CP932");
+  thread_local TConverter cp1252("UTF-8", "CP1252");
+  switch (codePage) {
+    case TCodePage::Big5:
+      return big5;
+    case TCodePage::ShiftJis:
+      return shiftJis;
+    case TCodePage::Cp1252:
+      return cp1252;
+    default:
+      return GbkToUtf8Converter();
+  }
+}
+
+// Big5 and Shift_JIS pair a lead byte with any trail byte above 0x3F; CP1252 is one byte.
+size_t SkipDoubleByte(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  return lead >= 0x81 && s.size() >= 2 && static_cast<unsigned char>(s[1]) >= 0x40 ? 2 : 1;
+}
+size_t SkipOne(std::string_view) {
+  return 1;
+}
+
+// Decodes valid UTF-8 into code points; the caller has checked validity.
+template <typename Fn>
+void ForEachCodePoint(std::string_view s, Fn fn) {
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
+    fn(cp, i, n);
+    i += n;
+  }
+}
+
+bool IsAsciiLetterOrDigit(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The two-byte code points that real UTF-8 tags hold: Latin-1 and Latin Extended-A/B, Greek,
+// Cyrillic, Hebrew and Arabic. The rest of the range (C1 controls, IPA, combining marks,
+// Armenian, Syriac...) is where GBK's accidental UTF-8 lands far more often than real text.
+bool IsLatinLetterOrSign(uint32_t cp) {
+  return cp >= 0xA0 && cp <= 0x24F;
+}
+bool IsOtherAlphabet(uint32_t cp) {
+  return (cp >= 0x386 && cp <= 0x3CE) || (cp >= 0x400 && cp <= 0x4FF) ||
+         (cp >= 0x5D0 && cp <= 0x5EA) || (cp >= 0x621 && cp <= 0x64A);
+}
+// Private use, noncharacters and specials are no text a tagger writes.
+bool IsImplausibleWide(uint32_t cp) {
+  return (cp >= 0xE000 && cp <= 0xF8FF) || (cp >= 0xFDD0 && cp <= 0xFDEF) ||
+         (cp >= 0xFFF0 && cp <= 0xFFFF && cp != 0xFFFD) || cp >= 0xF0000 || (cp & 0xFFFE) == 0xFFFE;
+}
+
+// Whether the bytes read as GBK hold a character outside GB2312 (lead 0xA1..0xF7 with a
+// trail 0xA1..0xFE). Chinese tags written in GBK almost only use GB2312's characters, while
+// the two-byte UTF-8 of other alphabets mostly has trail bytes below 0xA1.
+bool HasGbkBeyondGb2312(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= s.size()) return true;
+    const auto trail = static_cast<unsigned char>(s[i + 1]);
+    if (lead < 0xA1 || lead > 0xF7 || trail < 0xA1 || trail == 0xFF) return true;
+    i += 2;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool CodePageByName(std::string_view name, TCodePage& codePage) {
+  std::string lower(name);
+  for (char& ch : lower)
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
+  for (size_t i = 0; i < std::size(kCodePageNames); ++i)
+    if (lower == kCodePageNames[i]) {
+      codePage = static_cast<TCodePage>(i);
+      return true;
+    }
+  return false;
+}
+
+bool AutoTakesAsUtf8(std::string_view s) {
+  if (IsAscii(s) || !IsValidUtf8(s)) return false;
+  bool wide = false;         // a three- or four-byte sequence
+  bool implausible = false;  // a code point no tag text holds
+  bool latinInWord = false;  // a Latin letter touching an ASCII letter or digit
+  bool latinAlone = false;   // a Latin letter or sign with no ASCII letter beside it
+  bool otherAlphabet = false;
+  ForEachCodePoint(s, [&](uint32_t cp, size_t at, size_t n) {
+    if (n == 1) return;
+    if (n >= 3) {
+      wide = true;
+      implausible = implausible || IsImplausibleWide(cp);
+    } else if (IsLatinLetterOrSign(cp)) {
+      const bool before = at > 0 && IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at - 1]));
+      const bool after =
+          at + n < s.size() && IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at + n]));
+      (before || after ? latinInWord : latinAlone) = true;
+    } else if (IsOtherAlphabet(cp)) {
+      otherAlphabet = true;
+    } else {
+      implausible = true;
+    }
+  });
+  if (implausible) return false;
+  if (wide) return true;
+  // Only two-byte sequences: the range where GBK text passes for UTF-8 by accident.
+  if (otherAlphabet) return HasGbkBeyondGb2312(s);
+  return latinInWord && (!latinAlone || HasGbkBeyondGb2312(s));
+}
+
+std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage) {
+  if (IsAscii(bytes)) return std::string(bytes);
+  switch (codePage) {
+    case TCodePage::Auto:
+      return AutoTakesAsUtf8(bytes) ? std::string(bytes) : GbkToUtf8(bytes);
+    case TCodePage::Gbk:
+      return GbkToUtf8(bytes);
+    case TCodePage::Big5:
+    case TCodePage::ShiftJis: {
+      std::string out;
+      LegacyConverter(codePage).Convert(bytes, out, "?", SkipDoubleByte);
+      return out;
+    }
+    case TCodePage::Cp1252: {
+      std::string out;
+      LegacyConverter(codePage).Convert(bytes, out, "?", SkipOne);
+      return out;
+    }
+  }
+  return GbkToUtf8(bytes);
+}
 
 std::string GbkToUtf8(std::string_view gbk) {
   if (IsAscii(gbk)) return std::string(gbk);

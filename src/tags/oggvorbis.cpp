@@ -5,7 +5,6 @@
 #include <limits>
 #include <memory>
 
-#include "platform/codec.h"
 #include "tags/file_reader.h"
 #include "tags/text.h"
 
@@ -110,34 +109,6 @@ void ReadComments(const std::string& fileName, THeaderInfo& info) {
   }
 }
 
-// Decodes UTF-8 by the old rule: a lead byte with bit 5 set opens three bytes, any other
-// byte of 0x80 or more opens two; a bad continuation byte or a cut sequence ends the text.
-// Each character goes to GBK on its own, "?" where GBK has none.
-std::string Utf8ToAnsi(const std::string& utf8) {
-  std::string out;
-  const size_t n = utf8.size();
-  auto byte = [&](size_t i) { return static_cast<uint8_t>(utf8[i]); };
-  for (size_t i = 0; i < n;) {
-    const uint8_t lead = byte(i);
-    if (lead < 0x80) {
-      out += static_cast<char>(lead);
-      ++i;
-      continue;
-    }
-    const size_t length = (lead & 0x20) != 0 ? 3 : 2;
-    if (n - i < length) break;
-    uint32_t ch = lead & 0x3Fu;
-    bool ok = true;
-    for (size_t k = 1; k < length && ok; ++k) {
-      ok = (byte(i + k) & 0xC0) == 0x80;
-      ch = ch << 6 | (byte(i + k) & 0x3Fu);
-    }
-    if (!ok) break;
-    out += platform::WideCharToGbk(static_cast<char16_t>(ch & 0xFFFF));
-    i += length;
-  }
-  return out;
-}
 
 // The low half of the granule position of the first page start found, scanning the last
 // 12,010 bytes of the file in 50 overlapping windows from the end backwards.
@@ -197,13 +168,13 @@ bool TOggVorbis::Load(const std::string& fileName) {
   BitRate = kbps >= 16 && kbps <= 350 ? static_cast<uint16_t>(kbps) : 0;
 
   ReadComments(fileName, info);
-  Title = Utf8ToAnsi(info.Entries[kTitle]);
-  Artist = Utf8ToAnsi(info.Entries[kArtist]);
-  Album = Utf8ToAnsi(info.Entries[kAlbum]);
-  Year = Utf8ToAnsi(info.Entries[kDate]);
-  Genre = Utf8ToAnsi(info.Entries[kGenre]);
-  Comment = Utf8ToAnsi(info.Entries[kComment]);
-  Vendor = Utf8ToAnsi(info.Entries[kVendor]);
+  Title = info.Entries[kTitle];
+  Artist = info.Entries[kArtist];
+  Album = info.Entries[kAlbum];
+  Year = info.Entries[kDate];
+  Genre = info.Entries[kGenre];
+  Comment = info.Entries[kComment];
+  Vendor = info.Entries[kVendor];
   Track = TrackFromText(info.Entries[kTrack]);
   SampleCount = FindSampleCount(fileName);
   return true;

@@ -1,5 +1,5 @@
 // Ogg Vorbis: the identification header at its fixed place, the comment header, and a page
-// near the end for the sample count. Texts are converted from UTF-8 to GBK.
+// near the end for the sample count. Texts are kept as stored (UTF-8).
 #pragma once
 
 #include <array>

@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/codec.h"
 #include "tags/file_reader.h"
+#include "tags/text.h"
 
 namespace tunaro::tags {
 
@@ -28,7 +28,7 @@ std::string TextAt(const uint8_t* window, size_t windowSize, size_t start, size_
   const uint8_t* p = window + start;
   size_t n = 0;
   while (n < units && (p[2 * n] != 0 || p[2 * n + 1] != 0)) ++n;
-  return platform::Utf16LeToGbk(p, n);
+  return Utf16ToUtf8(p, 2 * n, false);
 }
 
 }  // namespace

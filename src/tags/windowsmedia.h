@@ -1,4 +1,4 @@
-// Windows Media (WMA): the five texts of the content description object, UTF-16LE to GBK.
+// Windows Media (WMA): the five texts of the content description object, UTF-16LE to UTF-8.
 #pragma once
 
 #include <string>

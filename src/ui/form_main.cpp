@@ -1,6 +1,7 @@
 #include "ui/form_main.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -351,6 +352,22 @@ void TFormMain::CreateMenus() {
   MenuItemKeepLog = option(MenuItemSettings, "MenuItemKeepLog", "保留换名记录(&G)", State_.KeepLog);
   MenuItemExportSelectedOnly = option(MenuItemSettings, "MenuItemExportSelectedOnly",
                                       "只导出选中文件(&O)", State_.ExportSelectedOnly);
+  // Tags that do not say their encoding (ID3v1, older ID3v2 frames, RealMedia, TwinVQ).
+  MenuItemCodePage = MenuItemSettings->addMenu(U("标签编码(&C)"));
+  MenuItemCodePage->setObjectName(QStringLiteral("MenuItemCodePage"));
+  auto* codePages = new QActionGroup(this);
+  const char* const captions[] = {"自动(&A)", "GBK(&G)", "Big5(&B)", "Shift_JIS(&S)",
+                                  "西欧 (CP1252)(&W)"};
+  for (size_t i = 0; i < std::size(captions); ++i) {
+    const auto codePage = static_cast<platform::TCodePage>(i);
+    QAction* action = item(MenuItemCodePage, "", captions[i]);
+    action->setObjectName(QStringLiteral("MenuItemCodePage_") +
+                          QString::fromLatin1(platform::kCodePageNames[i]));
+    action->setCheckable(true);
+    action->setChecked(codePage == State_.CodePage);
+    action->setActionGroup(codePages);
+    connect(action, &QAction::triggered, this, [this, codePage] { State_.CodePage = codePage; });
+  }
 
   MenuItemLinks = PopupMenuOptions->addMenu(U("音乐网站连接(&L)"));
   MenuItemLinks->setObjectName(QStringLiteral("MenuItemLinks"));
@@ -697,6 +714,7 @@ void TFormMain::ButtonRenameClick() {
   settings.Template = ComboBoxFileNameTemplate->currentText().toUtf8().toStdString();
   settings.KeepLog = MenuItemKeepLog->isChecked();
   settings.CreateUndoBatch = MenuItemCreateUndoBatch->isChecked();
+  settings.CodePage = State_.CodePage;
   Running_ = true;
   PendingRefresh_ = false;
   PendingDrop_.reset();

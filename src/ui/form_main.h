@@ -162,6 +162,7 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   QAction* MenuItemCreateUndoBatch = nullptr;
   QAction* MenuItemKeepLog = nullptr;
   QAction* MenuItemExportSelectedOnly = nullptr;
+  QMenu* MenuItemCodePage = nullptr;
   QMenu* MenuItemLinks = nullptr;
   QAction* MenuItemLink1 = nullptr;
   QAction* MenuItemLink2 = nullptr;

@@ -287,7 +287,16 @@ class TFormMainTest : public QObject {
     QCOMPARE(form.MenuItemSettings->title(), U("处理设置(&S)"));
     QCOMPARE(form.MenuItemLinks->title(), U("音乐网站连接(&L)"));
     QCOMPARE(form.PopupMenuOptions->actions().size(), 2);
-    QCOMPARE(form.MenuItemSettings->actions().size(), 4);
+    QCOMPARE(form.MenuItemSettings->actions().size(), 5);
+    // The tag code page: five exclusive choices, auto at start, and the run takes the choice.
+    QCOMPARE(form.MenuItemCodePage->title(), U("标签编码(&C)"));
+    const QList<QAction*> codePages = form.MenuItemCodePage->actions();
+    QCOMPARE(codePages.size(), 5);
+    QVERIFY(codePages[0]->isChecked());
+    codePages[2]->trigger();
+    QVERIFY(codePages[2]->isChecked() && !codePages[0]->isChecked());
+    QVERIFY(form.State().CodePage == tunaro::platform::TCodePage::Big5);
+    codePages[0]->trigger();
     QCOMPARE(form.MenuItemLinks->actions().size(), 3);
     const QList<QAction*> fileMenu = form.PopupMenuFileListBox->actions();
     QCOMPARE(fileMenu.size(), 7);
