@@ -149,10 +149,14 @@ bool IsAsciiLetterOrDigit(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// The two-byte code points that real UTF-8 tags hold: Latin-1 and Latin Extended-A/B, Greek,
-// Cyrillic, Hebrew and Arabic. The rest of the range (C1 controls, IPA, combining marks,
-// Armenian, Syriac...) is where GBK's accidental UTF-8 lands far more often than real text.
-bool IsLatinLetterOrSign(uint32_t cp) {
+// The two-byte code points that real UTF-8 tags hold: Latin-1's accented letters, the rest
+// of Latin-1 and Latin Extended-A/B, Greek, Cyrillic, Hebrew and Arabic. The rest of the
+// range (C1 controls, IPA, combining marks, Armenian, Syriac...) is where GBK's accidental
+// UTF-8 lands far more often than real text.
+bool IsLatin1Letter(uint32_t cp) {
+  return cp >= 0xC0 && cp <= 0xFF && cp != 0xD7 && cp != 0xF7;
+}
+bool IsOtherLatin(uint32_t cp) {
   return cp >= 0xA0 && cp <= 0x24F;
 }
 bool IsOtherAlphabet(uint32_t cp) {
@@ -199,32 +203,33 @@ bool CodePageByName(std::string_view name, TCodePage& codePage) {
 
 bool AutoTakesAsUtf8(std::string_view s) {
   if (IsAscii(s) || !IsValidUtf8(s)) return false;
-  bool wide = false;         // a three- or four-byte sequence
-  bool implausible = false;  // a code point no tag text holds
-  bool latinInWord = false;  // a Latin letter touching an ASCII letter or digit
-  bool latinAlone = false;   // a Latin letter or sign with no ASCII letter beside it
-  bool otherAlphabet = false;
+  bool wide = false;          // a three- or four-byte sequence
+  bool implausible = false;   // a code point no tag text holds
+  bool accentInWord = false;  // a Latin-1 letter touching an ASCII letter or digit
+  bool otherTwoByte = false;  // any other Latin, Greek, Cyrillic, Hebrew or Arabic
   ForEachCodePoint(s, [&](uint32_t cp, size_t at, size_t n) {
     if (n == 1) return;
     if (n >= 3) {
       wide = true;
       implausible = implausible || IsImplausibleWide(cp);
-    } else if (IsLatinLetterOrSign(cp)) {
-      const bool before = at > 0 && IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at - 1]));
-      const bool after =
-          at + n < s.size() && IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at + n]));
-      (before || after ? latinInWord : latinAlone) = true;
-    } else if (IsOtherAlphabet(cp)) {
-      otherAlphabet = true;
+    } else if (IsLatin1Letter(cp) &&
+               ((at > 0 && IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at - 1]))) ||
+                (at + n < s.size() &&
+                 IsAsciiLetterOrDigit(static_cast<unsigned char>(s[at + n]))))) {
+      accentInWord = true;
+    } else if (IsOtherLatin(cp) || IsOtherAlphabet(cp)) {
+      otherTwoByte = true;
     } else {
       implausible = true;
     }
   });
   if (implausible) return false;
   if (wide) return true;
-  // Only two-byte sequences: the range where GBK text passes for UTF-8 by accident.
-  if (otherAlphabet) return HasGbkBeyondGb2312(s);
-  return latinInWord && (!latinAlone || HasGbkBeyondGb2312(s));
+  // Only two-byte sequences: the range where GBK text passes for UTF-8 by accident. An
+  // accented letter inside a Latin word is UTF-8; anything else only when the GBK reading
+  // would need characters beyond GB2312, which real Chinese tags hardly ever hold.
+  if (otherTwoByte) return HasGbkBeyondGb2312(s);
+  return accentInWord;
 }
 
 std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage) {

@@ -67,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TFilterCase{"x|y*z", "x y z"}, TFilterCase{"Artist: Title", "Artist- Title"},
                       TFilterCase{"sub\\x", "sub x"}, TFilterCase{"say \"hi\"", "say 'hi'"},
                       TFilterCase{std::string("a\0b", 3), "a b"},
+                      TFilterCase{"line\nbreak\ttab\x7F\x1F", "line break tab  "},
                       TFilterCase{" .lead and trail. ", " .lead and trail. "},
                       TFilterCase{"歌手 - 歌名", "歌手 - 歌名"}));
 
@@ -114,11 +115,27 @@ INSTANTIATE_TEST_SUITE_P(Table, DispatchTest,
                                            TDispatchCase{".txt", 0, TReaderKind::None},
                                            TDispatchCase{".mp3x", 0, TReaderKind::None}));
 
+TEST(EveryPlaceholderEmpty, OnlyWhenTheTemplateHasPlaceholdersAndAllAreEmpty) {
+  const TFieldValues none = {"", " ", "", "", "", "00"};
+  const TFieldValues artist = {"A", "", "", "", "", "00"};
+  const TFieldValues track = {"", "", "", "", "", "07"};
+  EXPECT_TRUE(EveryPlaceholderEmpty("%1 - %2", none));
+  EXPECT_TRUE(EveryPlaceholderEmpty("%6 %1", none));  // "00" is no track
+  EXPECT_FALSE(EveryPlaceholderEmpty("%1 - %2", artist));
+  EXPECT_FALSE(EveryPlaceholderEmpty("%6 %1", track));
+  EXPECT_TRUE(EveryPlaceholderEmpty("%2 - %3", artist));
+  EXPECT_FALSE(EveryPlaceholderEmpty("fixed name", none));  // no placeholder: meant so
+  EXPECT_FALSE(EveryPlaceholderEmpty("", none));
+}
+
 TEST(FileTypes, CountCaptionFollowsTheExtension) {
   EXPECT_EQ(CountCaption(".mp3"), "MP3文件数量：");
   EXPECT_EQ(CountCaption(".ra"), "RA文件数量：");
   EXPECT_EQ(CountCaption(""), "文件数量：");
   EXPECT_EQ(FileTypeRowByName("ram"), 8);
+  EXPECT_EQ(FileTypeRowByName("MP3"), 0);
+  EXPECT_EQ(ExtensionDispatch(), ".MP3.VQF.OGG.APE.MPP.MPC.RA.RM.RAM.WMA");
+  EXPECT_EQ(FileTypeNames(), "mp3 vqf ogg ape mpp mpc ra rm ram wma");
   EXPECT_EQ(FileTypeRowByName("flac"), -1);
   EXPECT_STREQ(kFileTypes[6].Legend, kLegendD);
   EXPECT_STREQ(kTemplatePresets[0], "%1 - %2");

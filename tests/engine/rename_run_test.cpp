@@ -64,6 +64,23 @@ TEST_F(RenameRunTest, TagTextsAreGbkAndBecomeNativeNames) {
   EXPECT_EQ(Music.List(), std::vector<std::string>{"歌手 - 歌名 X.mp3"});
 }
 
+TEST_F(RenameRunTest, ATagThatFillsNoPlaceholderFailsWithoutAName) {
+  Music.Write("empty.mp3", TaggedMp3("", "", 0));
+  Music.Write("fixed.mp3", TaggedMp3("", "", 0));
+  Settings.KeepLog = true;
+  ListAndCheck({"empty.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"empty.mp3", "fixed.mp3"}));
+  EXPECT_EQ(Host.Run.Counters.Failure, 1);
+  EXPECT_NE(Log().find(Utf8ToGbk("失败：") + (Music / "empty.mp3") + " -> \r\n"),
+            std::string::npos);
+  // A template without placeholders still names the file as written.
+  Settings.Template = "named";
+  ListAndCheck({"fixed.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"empty.mp3", "named.mp3"}));
+}
+
 TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
   Music.Write("1.mp3", TaggedMp3("A", "One", 1));
   Music.Write("2.mp3", std::string(300, 'x'));  // no tag at all

@@ -48,5 +48,56 @@ TEST(Utf8, Validation) {
   EXPECT_FALSE(IsValidUtf8("\xE6\xAD"));
 }
 
+// What auto takes for UTF-8 and what for GBK, from the bytes alone.
+TEST(CodePage, AutoWeighsTheUtf8Reading) {
+  const std::pair<std::string, bool> cases[] = {
+      {"\xE4\xB8\xAD\xE6\x96\x87", true},  // 中文 in UTF-8
+      {"Beyonc\xC3\xA9", true},            // an accent inside a Latin word
+      {"M\xC3\xB6tley Cr\xC3\xBC"
+       "e",
+       true},
+      {"\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE", true},  // Кино: no GB2312 reading
+      {"\xF0\x9F\x8E\xB5 x", true},                // emoji
+      {"\xED\x95\x9C\xEA\xB5\xAD", true},          // 한국 (Korean)
+      {"\xD6\xD0\xCE\xC4", false},                 // 中文 in GBK: not UTF-8 at all
+      {"\xD4\xAD", false},                         // 原 in GBK: U+052D as UTF-8
+      {"\xD4\xAD"
+       "0",
+       false},
+      {"\xC2\x84", false},          // 聞: a C1 control as UTF-8
+      {"\xC3\xA9", false},          // 茅 alone: é with no word around it
+      {"\xD0\xB6\xD0\xB7", false},  // 卸蟹: GB2312 hanzi read as Cyrillic
+      {"\xEE\x80\x80", false},      // private use
+      {"plain", false},
+  };
+  for (const auto& [bytes, utf8] : cases) EXPECT_EQ(AutoTakesAsUtf8(bytes), utf8) << bytes;
+}
+
+TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
+  struct TCase {
+    std::string Bytes;
+    TCodePage Page;
+    std::string Utf8;
+  };
+  const TCase cases[] = {
+      {"\xD6\xD0\xCE\xC4", TCodePage::Auto, "中文"},
+      {"\xD6\xD0\xCE\xC4", TCodePage::Gbk, "中文"},
+      {"\xE4\xB8\xAD\xE6\x96\x87", TCodePage::Auto, "中文"},
+      {"\xE4\xB8\xAD\xE6\x96\x87", TCodePage::Gbk, "涓?枃"},  // GBK says so
+      {"\xA4\xA4\xA4\xE5", TCodePage::Big5, "中文"},
+      {"\x93\xFA\x96\x7B", TCodePage::ShiftJis, "日本"},
+      {"Sigur R\xF3s", TCodePage::Cp1252, "Sigur Rós"},
+      {"\x80 5", TCodePage::Cp1252, "€ 5"},
+      {"ab\xFF", TCodePage::Gbk, "ab?"},
+      {"plain", TCodePage::Big5, "plain"},
+  };
+  for (const auto& t : cases)
+    EXPECT_EQ(LegacyToUtf8(t.Bytes, t.Page), t.Utf8) << t.Bytes << " " << static_cast<int>(t.Page);
+  TCodePage page = TCodePage::Auto;
+  EXPECT_TRUE(CodePageByName("SJIS", page));
+  EXPECT_EQ(page, TCodePage::ShiftJis);
+  EXPECT_FALSE(CodePageByName("latin1", page));
+}
+
 }  // namespace
 }  // namespace tunaro::platform
