@@ -62,6 +62,8 @@ int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
     }
     if (n == 0) break;
     done += static_cast<size_t>(n);
+    // At the size seen at open a short read is the end: asking again would only return 0.
+    if (offset + static_cast<int64_t>(done) >= Size_) break;
   }
   return static_cast<int64_t>(done);
 }

@@ -1,30 +1,54 @@
-// The ID3v2 tag at the start of an MP3 file. Only version 2.3 has its frames read.
+// The ID3v2 tag at the start of an MP3 file: versions 2.2, 2.3 and 2.4, with
+// unsynchronisation, extended headers and the frame flags that matter for reading texts.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 class TID3v2 {
  public:
+  // The text encoding byte of a frame, as the tag stores it.
+  enum TEncoding : uint8_t {
+    kLegacy = 0,   // code-page bytes, kept as they stand (the engine decodes them)
+    kUtf16 = 1,    // UTF-16 with a byte-order mark; the text holds UTF-8
+    kUtf16BE = 2,  // UTF-16 big-endian; the text holds UTF-8
+    kUtf8 = 3,     // UTF-8; the text holds it sanitised
+  };
+  // True when a text came from a Unicode frame and so holds UTF-8, false for legacy bytes.
+  static bool IsUnicode(uint8_t encoding) { return encoding != kLegacy; }
+
   TID3v2() { Clear(); }
 
   void Clear();
   // False only when the file cannot be opened or has fewer than 10 bytes.
   bool Load(const std::string& fileName);
+  // The same, on a file the caller has open (so one open can serve other tags too). Reads
+  // from the start of the file; leaves the file open, its position anywhere.
+  bool Load(TReadOnlyFile& file);
 
-  bool Found;
+  bool Found;  // the file starts with "ID3"
   uint8_t MajorVersion;
   int32_t TagSize;  // header included; 0 when beyond the file's end
   std::string Title;
   std::string Artist;
   std::string Album;
   uint8_t Track;
-  std::string Year;
+  std::string Year;  // TYER, or for version 2.4 the TDRC text (a timestamp such as "2002-05")
   std::string Genre;
   std::string Comment;
+
+  // The encoding byte of the frame each text came from (a TEncoding; kLegacy too when the
+  // text is empty). kLegacy: the text is the tag's bytes as they stand; anything else: UTF-8.
+  uint8_t TitleEncoding;
+  uint8_t ArtistEncoding;
+  uint8_t AlbumEncoding;
+  uint8_t YearEncoding;
+  uint8_t GenreEncoding;
+  uint8_t CommentEncoding;
 };
 
 }  // namespace tunaro::tags
