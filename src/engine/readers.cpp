@@ -1,5 +1,7 @@
 #include "engine/readers.h"
 
+#include "tags/file_reader.h"
+
 namespace tunaro::engine {
 
 using platform::LegacyToUtf8;
@@ -41,17 +43,57 @@ void FromID3v1(const tags::TID3v1& tag, TCodePage cp, TFieldValues& v) {
        LegacyToUtf8(tag.Year, cp),   LegacyToUtf8(tag.Comment, cp), TrackText(tag.Track)};
 }
 
+// An ID3v2 text as UTF-8, by the encoding of the frame it came from.
+std::string ID3v2Text(const std::string& text, uint8_t encoding, TCodePage cp) {
+  return tags::TID3v2::IsUnicode(encoding) ? text : LegacyToUtf8(text, cp);
+}
+
+// An MP3 with both tags takes each field from ID3v1, except where the ID3v1 field is a lossy
+// copy of the ID3v2 one:
+//   - the ID3v2 text is Unicode (taggers copy it into ID3v1 in a code page, with "?" for what
+//     that lacks), or
+//   - the ID3v1 text is a proper prefix of the ID3v2 text, compared as bytes (ID3v1 cuts at
+//     30 bytes; an empty ID3v1 field is the shortest prefix).
+// An empty ID3v2 text never wins, and legacy ID3v2 text that differs otherwise loses to
+// ID3v1, as it always has.
+std::string PickText(const std::string& v1, const std::string& v2, uint8_t v2Encoding,
+                     TCodePage cp) {
+  const bool lossyCopy =
+      !v2.empty() && (tags::TID3v2::IsUnicode(v2Encoding) ||
+                      (v2.size() > v1.size() && v2.compare(0, v1.size(), v1) == 0));
+  return lossyCopy ? ID3v2Text(v2, v2Encoding, cp) : LegacyToUtf8(v1, cp);
+}
+
 bool ReadMP3(TReaders& r, const std::string& path, TCodePage cp, TFieldValues& v) {
-  r.ID3v1.Load(path);
-  if (r.ID3v1.Found) {
-    FromID3v1(r.ID3v1, cp, v);
+  tags::TID3v1& v1 = r.ID3v1;
+  tags::TID3v2& v2 = r.ID3v2;
+  // Both tags through one open: the ID3v2 header is one read at the start of the file.
+  {
+    tags::TReadOnlyFile file;
+    v1.Clear();
+    v2.Clear();
+    if (file.Open(path)) {
+      v1.Load(file);
+      v2.Load(file);
+    }
+  }
+  if (v1.Found && v2.Found) {
+    v = {PickText(v1.Artist, v2.Artist, v2.ArtistEncoding, cp),
+         PickText(v1.Title, v2.Title, v2.TitleEncoding, cp),
+         PickText(v1.Album, v2.Album, v2.AlbumEncoding, cp),
+         PickText(v1.Year, v2.Year, v2.YearEncoding, cp),
+         PickText(v1.Comment, v2.Comment, v2.CommentEncoding, cp),
+         TrackText(v1.Track != 0 ? v1.Track : v2.Track)};
     return true;
   }
-  r.ID3v2.Load(path);
-  if (!r.ID3v2.Found) return false;
-  v = {LegacyToUtf8(r.ID3v2.Artist, cp),  LegacyToUtf8(r.ID3v2.Title, cp),
-       LegacyToUtf8(r.ID3v2.Album, cp),   LegacyToUtf8(r.ID3v2.Year, cp),
-       LegacyToUtf8(r.ID3v2.Comment, cp), TrackText(r.ID3v2.Track)};
+  if (v1.Found) {
+    FromID3v1(v1, cp, v);
+    return true;
+  }
+  if (!v2.Found) return false;
+  v = {ID3v2Text(v2.Artist, v2.ArtistEncoding, cp),   ID3v2Text(v2.Title, v2.TitleEncoding, cp),
+       ID3v2Text(v2.Album, v2.AlbumEncoding, cp),     ID3v2Text(v2.Year, v2.YearEncoding, cp),
+       ID3v2Text(v2.Comment, v2.CommentEncoding, cp), TrackText(v2.Track)};
   return true;
 }
 

@@ -344,6 +344,11 @@ bool TID3v2::Load(TReadOnlyFile& file) {
   take(texts.Fields[kArtist], Artist, ArtistEncoding);
   take(texts.Fields[kAlbum], Album, AlbumEncoding);
   take(texts.Fields[kYear].Set ? texts.Fields[kYear] : texts.Fields[kDate], Year, YearEncoding);
+  // A 2.4 timestamp ("2003-04-05T10:00") is a year where a year is asked for.
+  const auto digit = [this](size_t i) { return Year[i] >= '0' && Year[i] <= '9'; };
+  if (Year.size() > 4 && digit(0) && digit(1) && digit(2) && digit(3) &&
+      (Year[4] == '-' || Year[4] == 'T'))
+    Year.resize(4);
   Track = TrackFromText(texts.Fields[kTrack].Text);
   // "(17)Rock" names the genre twice; keep what follows the last numeric reference.
   take(texts.Fields[kGenre], Genre, GenreEncoding);

@@ -37,7 +37,7 @@ class TID3v2 {
   std::string Artist;
   std::string Album;
   uint8_t Track;
-  std::string Year;  // TYER, or for version 2.4 the TDRC text (a timestamp such as "2002-05")
+  std::string Year;  // TYER, or for version 2.4 TDRC, a timestamp cut to its year
   std::string Genre;
   std::string Comment;
 

@@ -34,15 +34,15 @@ class RenameMp3OggWmaTest : public ::testing::Test {
 };
 
 TEST_F(RenameMp3OggWmaTest, RenamesEachTypeFromItsReader) {
-  // MP3: the ID3v2.3 tag when there is no ID3v1 tag; an ID3v1 tag wins; an ID3v2.4 tag is
-  // found but gives no texts; a file without a tag fails and keeps its name.
+  // MP3: the ID3v2 tag (2.3 or 2.4) when there is no ID3v1 tag; an ID3v1 tag wins over
+  // legacy ID3v2 texts that differ; a file without a tag fails and keeps its name.
   EXPECT_EQ(RunCli({"rename", "-t", "mp3", "-p", "%1 - %2 [%6]", Dir.Path()}).first, 1);
-  // Ogg Vorbis: comments converted to GBK for the name, back to UTF-8 on disk.
+  // Ogg Vorbis: comments stay UTF-8.
   EXPECT_EQ(RunCli({"rename", "-t", "ogg", "-p", "%6 %1 - %2 (%3, %4)", Dir.Path()}).first, 0);
   // WMA: author, title, copyright, description, rating.
   EXPECT_EQ(RunCli({"rename", "-t", "wma", "-p", "%1 - %2 {%3} {%4} {%5}", Dir.Path()}).first, 0);
   const std::vector<std::string> expected = {
-      " -  [00].mp3",
+      "Artist 24 - Title 24 [03].mp3",
       "05 Some Artist - Some Title (Some Album, 2002).ogg",
       "05 歌手 - 中文标题 (专辑, ).ogg",
       "Some Artist - Some Title [05].mp3",

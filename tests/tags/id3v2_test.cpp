@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TVersionCase{4, {"TIT2", "TPE1", "TALB", "TRCK", "TDRC", "TCON", "COMM"}}));
 
 TEST_F(ID3v2Test, YearIsTheFrameOfTheVersionElseTheOther) {
-  const std::pair<uint8_t, const char*> cases[] = {{3, "1999"}, {4, "2004-05-06"}};
+  const std::pair<uint8_t, const char*> cases[] = {{3, "1999"}, {4, "2004"}};
   for (const auto& [version, year] : cases) {
     ASSERT_TRUE(LoadBytes(
         TagWith(FrameV(version, "TYER", "\0001999"s) + FrameV(version, "TDRC", "\0002004-05-06"s),
@@ -573,7 +573,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\x93\xE8\xBE\x91", "2002", 5, "Rock",
                   "Caf\xC3\xA9", 3},
         TRealCase{"v24-utf16.mp3", 4, "T\xC3\xADtulo \xE4\xB8\xAD\xE6\x96\x87", "Els\xC5\x91",
-                  "Album 24", "2003-04-05", 0, "Rock", "Described", 1},
+                  "Album 24", "2003", 0, "Rock", "Described", 1},
         TRealCase{"eyed3-v24.mp3", 4, "Caf\xC3\xA9 Title", "Eye Artist", "Eye Album", "2004", 7,
                   "Jazz", "Eye comment", 3},
         TRealCase{"eyed3-v23.mp3", 3, "Caf\xC3\xA9 Title", "Eye Artist", "Eye Album", "2004", 7,
