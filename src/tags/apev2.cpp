@@ -1,7 +1,6 @@
 #include "tags/apev2.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -60,37 +59,42 @@ bool TAPEv2::Load(const std::string& fileName) {
 }
 
 // The footer at the end, before an ID3v1 tag, or before a Lyrics3v2 block and an ID3v1 tag.
-// False on a read error.
+// The last 160 bytes hold the first two places, so one read serves most files. False on a
+// read error.
 bool TAPEv2::FindFooter(TReadOnlyFile& file, int64_t& footerAt, uint8_t* footer) {
   footerAt = -1;
   const int64_t size = file.Size();
-  std::array<int64_t, 3> candidates = {-1, -1, size - static_cast<int64_t>(kFooterBytes)};
-  if (size >= static_cast<int64_t>(kID3v1Bytes + kFooterBytes)) {
-    const int64_t id3v1At = size - static_cast<int64_t>(kID3v1Bytes);
-    uint8_t tail[15 + 3];  // Lyrics3v2 size and "LYRICS200", then the start of ID3v1
-    if (!file.ReadExactAt(id3v1At - 15, tail, sizeof tail)) return false;
-    if (std::memcmp(tail + 15, "TAG", 3) == 0) {
-      candidates[0] = id3v1At - static_cast<int64_t>(kFooterBytes);
-      if (std::memcmp(tail + 6, "LYRICS200", 9) == 0) {
-        int64_t lyrics = 0;
-        bool digits = true;
-        for (int i = 0; i < 6; ++i) {
-          digits = digits && tail[i] >= '0' && tail[i] <= '9';
-          lyrics = lyrics * 10 + (tail[i] - '0');
-        }
-        // The size counts the block from "LYRICSBEGIN" up to its own six digits.
-        if (digits) candidates[1] = id3v1At - 15 - lyrics - static_cast<int64_t>(kFooterBytes);
+  constexpr int64_t kTailBytes = kID3v1Bytes + kFooterBytes;
+  uint8_t tail[kTailBytes];
+  const int64_t tailBytes = std::min(size, kTailBytes);
+  if (tailBytes < static_cast<int64_t>(kFooterBytes)) return true;
+  if (!file.ReadExactAt(size - tailBytes, tail, static_cast<size_t>(tailBytes))) return false;
+  const auto take = [&](int64_t at, const uint8_t* bytes) {
+    if (!IsFooter(bytes)) return false;
+    std::memcpy(footer, bytes, kFooterBytes);
+    footerAt = at;
+    return true;
+  };
+  const uint8_t* id3v1 = tail + tailBytes - kID3v1Bytes;
+  if (tailBytes == kTailBytes && std::memcmp(id3v1, "TAG", 3) == 0) {
+    if (take(size - kTailBytes, tail)) return true;
+    // A Lyrics3v2 block ends in six digits of its size (from "LYRICSBEGIN" on) and
+    // "LYRICS200".
+    const uint8_t* digits = id3v1 - 15;
+    if (std::memcmp(id3v1 - 9, "LYRICS200", 9) == 0 &&
+        std::all_of(digits, digits + 6, [](uint8_t c) { return c >= '0' && c <= '9'; })) {
+      int64_t lyrics = 0;
+      for (int i = 0; i < 6; ++i) lyrics = lyrics * 10 + (digits[i] - '0');
+      const int64_t at = size - static_cast<int64_t>(kID3v1Bytes) - 15 - lyrics -
+                         static_cast<int64_t>(kFooterBytes);
+      uint8_t bytes[kFooterBytes];
+      if (at >= 0) {
+        if (!file.ReadExactAt(at, bytes, sizeof bytes)) return false;
+        if (take(at, bytes)) return true;
       }
     }
   }
-  for (const int64_t at : candidates) {
-    if (at < 0) continue;
-    if (!file.ReadExactAt(at, footer, kFooterBytes)) return false;
-    if (IsFooter(footer)) {
-      footerAt = at;
-      return true;
-    }
-  }
+  take(size - static_cast<int64_t>(kFooterBytes), tail + tailBytes - kFooterBytes);
   return true;
 }
 
@@ -174,7 +178,7 @@ void TAPEv2::ReadItems(TReadOnlyFile& file, int64_t itemsAt, uint32_t itemBytes,
     if (field == nullptr || field->Seen || valueBytes > kMaxTextBytes) continue;
     field->Seen = true;
     std::string value(valueBytes, '\0');
-    if (!file.ReadExactAt(valueAt, value.data(), valueBytes)) break;
+    if (!file.Seek(valueAt) || !file.ReadExact(value.data(), valueBytes)) break;
     // Several values are separated by zero bytes: the first one is the field's.
     value.resize(std::strlen(value.c_str()));
     *field->Text = Trim(Version >= 2000 ? SanitizeUtf8(value) : value);
