@@ -1,4 +1,4 @@
-// The MPEGplus reader and its inner ID3v1 reader on arbitrary file contents.
+// The MPEGplus reader and its inner ID3v1 and APE tag readers on arbitrary file contents.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   volatile size_t sink = 0;
   sink = sink + reader.Found + tunaro::fuzz::Touch(reader.ID3v1->Title) +
          tunaro::fuzz::Touch(reader.ID3v1->Artist) + tunaro::fuzz::Touch(reader.ID3v1->Album) +
-         tunaro::fuzz::Touch(reader.ID3v1->Comment) + reader.ID3v1->Found + reader.BitRate;
+         tunaro::fuzz::Touch(reader.ID3v1->Comment) + reader.ID3v1->Found + reader.BitRate +
+         tunaro::fuzz::Touch(reader.APEv2->Title) + tunaro::fuzz::Touch(reader.APEv2->Artist) +
+         reader.SampleRate + reader.FrameCount;
   (void)sink;
   return 0;
 }

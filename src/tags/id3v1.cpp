@@ -71,13 +71,17 @@ void TID3v1::ParseBlock(const uint8_t* block) {
 
 bool TID3v1::Load(const std::string& fileName) {
   Clear();
+  TReadOnlyFile file;
+  if (!file.Open(fileName)) return false;
+  return Load(file);
+}
+
+bool TID3v1::Load(TReadOnlyFile& file) {
+  Clear();
   uint8_t block[128];
-  {
-    TReadOnlyFile file;
-    if (!file.Open(fileName)) return false;
-    if (file.Size() < 128 || !file.ReadExactAt(file.Size() - 128, block, sizeof block))
-      return false;
-  }
+  if (!file.IsOpen() || file.Size() < 128 ||
+      !file.ReadExactAt(file.Size() - 128, block, sizeof block))
+    return false;
   ParseBlock(block);
   return true;
 }

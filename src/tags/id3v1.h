@@ -7,6 +7,8 @@
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 // The published ID3v1 genre list (0..79) and the Winamp extension (80..147), spelled as
 // players have shown them for decades ("Psychadelic", "Progessive Rock", "Trash Metal").
 extern const std::array<const char*, 148> kGenreNames;
@@ -18,6 +20,8 @@ class TID3v1 {
   void Clear();
   // False only when the last 128 bytes cannot be read; true with or without a tag.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open, so that one open serves several readers.
+  bool Load(TReadOnlyFile& file);
 
   bool Found;
   uint8_t VersionCode;  // 1 = ID3v1.0, 2 = ID3v1.1

@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
             "mpc",
             "%6 %2",
             {{"sv7.mpc", "", "sv7-click-id3v1.mpc"}, {"sv8.mpc", "", "mpcenc-sv8-id3v1.mpc"}},
-            {"07 Click.mpc", "sv8.mpc"}},
+            {"03 SV8 Song.mpc", "07 Click.mpc"}},  // SV8 is recognised now
         TRenameCase{"ra",
                     "%1 - %2",
                     {{"a.ra", "", "ffmpeg-title-author.rm"},

@@ -86,6 +86,31 @@ std::string ID3v1Block(std::string_view title, std::string_view artist, std::str
   return b;
 }
 
+std::string LE16(uint16_t v) {
+  return {static_cast<char>(v), static_cast<char>(v >> 8)};
+}
+std::string LE32(uint32_t v) {
+  return LE16(static_cast<uint16_t>(v)) + LE16(static_cast<uint16_t>(v >> 16));
+}
+
+std::string APEItem(std::string_view key, std::string_view value, uint32_t flags) {
+  return LE32(static_cast<uint32_t>(value.size())) + LE32(flags) + std::string(key) + '\0' +
+         std::string(value);
+}
+
+std::string APETag(const std::vector<std::string>& items, uint32_t version, bool header,
+                   int64_t count) {
+  std::string body;
+  for (const auto& item : items) body += item;
+  const uint32_t n = count < 0 ? static_cast<uint32_t>(items.size()) : static_cast<uint32_t>(count);
+  const uint32_t size = static_cast<uint32_t>(body.size() + 32);
+  const uint32_t flags = header ? 1u << 31 : 0;
+  const auto block = [&](uint32_t f) {
+    return "APETAGEX" + LE32(version) + LE32(size) + LE32(n) + LE32(f) + std::string(8, '\0');
+  };
+  return (header ? block(flags | 1u << 29) : std::string()) + body + block(flags);
+}
+
 std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track) {
   return std::string(200, '\xFF') + ID3v1Block(title, artist, "", "", "", track);
 }

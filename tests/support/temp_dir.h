@@ -38,6 +38,17 @@ std::string ID3v1Block(std::string_view title, std::string_view artist, std::str
                        std::string_view year = "", std::string_view comment = "", uint8_t track = 0,
                        uint8_t genre = 255);
 
+// Little-endian numbers as bytes.
+std::string LE16(uint16_t v);
+std::string LE32(uint32_t v);
+
+// One APE tag item: value size, item flags, key, a zero byte, value.
+std::string APEItem(std::string_view key, std::string_view value, uint32_t flags = 0);
+// An APE tag of the given items: a header when asked for (APEv2 only), then the items and
+// the footer. The footer's item count is the number of items unless given.
+std::string APETag(const std::vector<std::string>& items, uint32_t version = 2000,
+                   bool header = false, int64_t count = -1);
+
 // Some audio-like bytes followed by an ID3v1 tag: a small MP3 file as the rename run sees it.
 std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track = 0);
 

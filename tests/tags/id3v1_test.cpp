@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "tags/file_reader.h"
 
 namespace tunaro::tags {
 namespace {
@@ -53,6 +54,20 @@ TEST_F(ID3v1Test, MissingFileAndFolderFailQuietly) {
   EXPECT_FALSE(Tag.Load(Dir / "none.mp3"));
   ExpectCleared();
   EXPECT_FALSE(Tag.Load(Dir.Path()));
+  ExpectCleared();
+}
+
+// An open file serves several readers; a file not open or too short clears the tag.
+TEST_F(ID3v1Test, ReadsFromAnOpenFile) {
+  TReadOnlyFile file;
+  EXPECT_FALSE(Tag.Load(file));
+  ASSERT_TRUE(file.Open(Dir.Write("a.mp3", "x" + ID3v1Block("T", "A"))));
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(Tag.Load(file));
+    EXPECT_EQ(Tag.Title, "T");
+  }
+  ASSERT_TRUE(file.Open(Dir.Write("b.mp3", ID3v1Block("T", "A").substr(1))));
+  EXPECT_FALSE(Tag.Load(file));
   ExpectCleared();
 }
 

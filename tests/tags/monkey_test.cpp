@@ -10,6 +10,8 @@
 namespace tunaro::tags {
 namespace {
 
+using test::APEItem;
+using test::APETag;
 using test::ID3v1Block;
 using test::TTempDir;
 
@@ -29,7 +31,7 @@ struct THeaderBytes {
 
 std::string MacHeader(const THeaderBytes& h) {
   return h.ID                                                // identifier
-         + LE16(3990)                                        // version
+         + LE16(3970)                                        // version (old layout)
          + LE16(2000)                                        // compression level
          + LE16(h.Flags)                                     // format flags
          + LE16(h.Channels) + LE32(h.SampleRate) + LE32(44)  // WAV header bytes
@@ -38,6 +40,37 @@ std::string MacHeader(const THeaderBytes& h) {
          + LE32(4000)                                        // final frame samples
          + LE32(0x7FFF)                                      // peak level
          + LE32(9);                                          // seek elements
+}
+
+// The 3.98 layout: a 52-byte descriptor (its size given at byte 8, the header's at 12) and
+// a 24-byte header after it.
+struct TDescriptorBytes {
+  uint16_t Version = 3990;
+  uint32_t DescriptorBytes = 52;
+  uint32_t HeaderBytes = 24;
+  uint16_t Channels = 2;
+  uint32_t SampleRate = 44100;
+};
+
+std::string MacDescriptor(const TDescriptorBytes& d) {
+  std::string descriptor = "MAC " + LE16(d.Version) + LE16(0)  // padding
+                           + LE32(d.DescriptorBytes) + LE32(d.HeaderBytes) +
+                           LE32(40)                    // seek table bytes
+                           + LE32(44)                  // WAV header bytes
+                           + LE32(5000)                // frame data bytes
+                           + LE32(0)                   // frame data bytes, high word
+                           + LE32(6)                   // terminating bytes
+                           + std::string(16, '\x11');  // MD5
+  // Padding up to a sane length; a larger size points past the file's end.
+  if (d.DescriptorBytes > 52 && d.DescriptorBytes < 4096)
+    descriptor += std::string(d.DescriptorBytes - 52, '\0');
+  return descriptor + LE16(3000)  // compression level
+         + LE16(0x20)             // format flags
+         + LE32(73728)            // blocks per frame
+         + LE32(1234)             // final frame blocks
+         + LE32(3)                // total frames
+         + LE16(24)               // bits per sample
+         + LE16(d.Channels) + LE32(d.SampleRate);
 }
 
 class MonkeyTest : public ::testing::Test {
@@ -54,7 +87,7 @@ TEST_F(MonkeyTest, ReadsHeaderAndTheTextsOfItsID3v1Tag) {
   EXPECT_TRUE(Ape.Found());
   EXPECT_EQ(Ape.FileSize, static_cast<int32_t>(file.size()));
   const auto& h = Ape.Header;
-  EXPECT_EQ(h.Version, 3990);
+  EXPECT_EQ(h.Version, 3970);
   EXPECT_EQ(h.CompressionLevel, 2000);
   EXPECT_EQ(h.Channels, 2);
   EXPECT_EQ(h.SampleRate, 44100);
@@ -101,6 +134,86 @@ TEST_F(MonkeyTest, FoundNeedsTheExactIdentifierChannelsAndAPositiveRate) {
   }
 }
 
+TEST_F(MonkeyTest, ReadsTheDescriptorLayoutFrom398On) {
+  ASSERT_TRUE(Load(MacDescriptor({}) + std::string(100, 'a')));
+  EXPECT_TRUE(Ape.Found());
+  const auto& h = Ape.Header;
+  EXPECT_EQ(std::string(h.ID, 4), "MAC ");
+  EXPECT_EQ(h.Version, 3990);
+  EXPECT_EQ(h.CompressionLevel, 3000);
+  EXPECT_EQ(h.FormatFlags, 0x20);
+  EXPECT_EQ(h.Channels, 2);
+  EXPECT_EQ(h.SampleRate, 44100);
+  EXPECT_EQ(h.WavHeaderBytes, 44);
+  EXPECT_EQ(h.TerminatingBytes, 6);
+  EXPECT_EQ(h.TotalFrames, 3);
+  EXPECT_EQ(h.FinalFrameSamples, 1234);
+  EXPECT_EQ(h.PeakLevel, 0);
+  EXPECT_EQ(h.SeekElements, 10);
+  EXPECT_EQ(Ape.BitsPerSample, 24);
+  EXPECT_EQ(Ape.BlocksPerFrame, 73728u);
+}
+
+TEST_F(MonkeyTest, ADescriptorOrHeaderOutOfShapeIsNotFound) {
+  const struct {
+    const char* What;
+    std::string Bytes;
+    bool Found;
+    uint16_t Channels;
+  } cases[] = {
+      {"a longer descriptor", MacDescriptor({.DescriptorBytes = 60}), true, 2},
+      {"a longer header", MacDescriptor({.HeaderBytes = 40}), true, 2},
+      {"mono", MacDescriptor({.Channels = 1, .SampleRate = 8000}), true, 1},
+      {"version 3980", MacDescriptor({.Version = 3980}), true, 2},
+      {"descriptor too small", MacDescriptor({.DescriptorBytes = 51}), false, 0},
+      {"header too small", MacDescriptor({.HeaderBytes = 23}), false, 0},
+      {"header beyond the file", MacDescriptor({.DescriptorBytes = 0x7FFFFFF0}), false, 0},
+      {"no channels", MacDescriptor({.Channels = 0}), false, 0},
+      {"rate 0", MacDescriptor({.SampleRate = 0}), false, 2},
+      // Before 3.98 the same bytes are the old layout: the descriptor's size lands in the
+      // flags, and its high half in the channels.
+      {"version 3970", MacDescriptor({.Version = 3970}), false, 0},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Load(c.Bytes + std::string(130, 'a'))) << c.What;
+    EXPECT_EQ(Ape.Found(), c.Found) << c.What;
+    EXPECT_EQ(Ape.Header.Channels, c.Channels) << c.What;
+  }
+}
+
+TEST_F(MonkeyTest, OldLayoutBitsAndFrameSizeFollowFlagsAndVersion) {
+  struct {
+    uint16_t Flags;
+    uint16_t BitsPerSample;
+  } bits[] = {{0, 16}, {1, 8}, {8, 24}, {4 | 16, 16}};
+  for (const auto& c : bits) {
+    ASSERT_TRUE(Load(MacHeader({.Flags = c.Flags}) + std::string(100, 'a')));
+    EXPECT_EQ(Ape.BitsPerSample, c.BitsPerSample) << c.Flags;
+    EXPECT_EQ(Ape.BlocksPerFrame, 73728u * 4) << c.Flags;  // MacHeader says 3.99
+  }
+  ASSERT_TRUE(Load(MacHeader({.Channels = 0}) + std::string(100, 'a')));
+  EXPECT_EQ(Ape.BitsPerSample, 0);
+  EXPECT_EQ(Ape.BlocksPerFrame, 0u);
+}
+
+TEST_F(MonkeyTest, ReadsTheAPETagBeforeTheID3v1Tag) {
+  const std::string tag = APETag({APEItem("Title", "Ape Title"), APEItem("Artist", "Björk")});
+  const std::string id3 = ID3v1Block("ID3 Title", "ID3 Artist");
+  for (const auto& head : {MacDescriptor({}), MacHeader({})}) {
+    ASSERT_TRUE(Load(head + std::string(100, 'a') + tag + id3));
+    EXPECT_TRUE(Ape.Found());
+    EXPECT_EQ(Ape.APEv2->Title, "Ape Title");
+    EXPECT_EQ(Ape.APEv2->Artist, "Björk");
+    EXPECT_EQ(Ape.ID3v1->Title, "ID3 Title");
+    ASSERT_TRUE(Load(head + std::string(100, 'a') + tag));
+    EXPECT_EQ(Ape.APEv2->Title, "Ape Title");
+    EXPECT_FALSE(Ape.ID3v1->Found);
+  }
+  EXPECT_FALSE(Load(tag));  // shorter than an ID3v1 tag: everything cleared
+  EXPECT_FALSE(Ape.APEv2->Found);
+  EXPECT_EQ(Ape.APEv2->Title, "");
+}
+
 TEST(MonkeyFiles, RealFiles) {
   TMonkey ape;
   ASSERT_TRUE(ape.Load(std::string(TUNARO_TEST_DATA) + "/vqf-ape-mpc-rm/mac-390-id3v1.ape"));
@@ -114,19 +227,50 @@ TEST(MonkeyFiles, RealFiles) {
   EXPECT_EQ(ape.ID3v1->Title, "Old Header");
   EXPECT_EQ(ape.ID3v1->Artist, "Monkey");
   EXPECT_EQ(ape.ID3v1->Track, 12);
+  EXPECT_FALSE(ape.APEv2->Found);
+
+  const std::string data = std::string(TUNARO_TEST_DATA) + "/vqf-ape-mpc-rm/";
+  ASSERT_TRUE(ape.Load(data + "jmac-399-apev2.ape"));
+  EXPECT_TRUE(ape.Found());
+  EXPECT_EQ(ape.Header.Version, 3990);
+  EXPECT_EQ(ape.Header.CompressionLevel, 2000);
+  EXPECT_EQ(ape.Header.Channels, 2);
+  EXPECT_EQ(ape.Header.SampleRate, 44100);
+  EXPECT_EQ(ape.Header.TotalFrames, 1);
+  EXPECT_EQ(ape.Header.FinalFrameSamples, 22050);
+  EXPECT_EQ(ape.BitsPerSample, 16);
+  EXPECT_EQ(ape.BlocksPerFrame, 73728u);
+  EXPECT_EQ(ape.APEv2->Title, "东京の夜 🌙");
+  EXPECT_EQ(ape.APEv2->Artist, "宇多田ヒカル");
+  EXPECT_EQ(ape.APEv2->Track, 4);
+  EXPECT_FALSE(ape.ID3v1->Found);
+  ASSERT_TRUE(ape.Load(data + "jmac-399-mono-c4.ape"));
+  EXPECT_TRUE(ape.Found());
+  EXPECT_EQ(ape.Header.CompressionLevel, 4000);
+  EXPECT_EQ(ape.Header.Channels, 1);
+  EXPECT_EQ(ape.Header.SampleRate, 8000);
+  EXPECT_FALSE(ape.APEv2->Found);
 
   const std::string samples = std::string(TUNARO_SAMPLES) + "/ape/";
   if (!std::filesystem::exists(samples)) GTEST_SKIP() << "no samples in " << samples;
   EXPECT_FALSE(ape.Load(samples + "mutagen-mac-396.ape"));  // 104 bytes: no room for a tag
   EXPECT_FALSE(ape.Found());
-  // From 3.98 on a descriptor stands where the old header kept its channel count.
-  EXPECT_TRUE(ape.Load(samples + "taglib-mac-399-tagged.ape"));
-  EXPECT_FALSE(ape.Found());
-  EXPECT_TRUE(ape.ID3v1->Found);
-  EXPECT_TRUE(ape.Load(samples + "taglib-mac-399-id3v2.ape"));
-  EXPECT_FALSE(ape.Found());
-  EXPECT_TRUE(ape.Load(samples + "taglib-zerodiv.ape"));
-  EXPECT_FALSE(ape.Found());
+  for (const char* name : {"taglib-mac-399-tagged.ape", "exiftool-APE.ape"}) {
+    EXPECT_TRUE(ape.Load(samples + name)) << name;
+    EXPECT_TRUE(ape.Found()) << name;
+    EXPECT_EQ(ape.Header.Channels, 2) << name;
+    EXPECT_EQ(ape.Header.SampleRate, 44100) << name;
+    EXPECT_EQ(ape.BitsPerSample, 16) << name;
+    EXPECT_TRUE(ape.APEv2->Found) << name;
+  }
+  EXPECT_EQ(ape.APEv2->Artist, "Kraftwerk");
+  // An ID3v2 tag before the header; a 3.92 that holds a descriptor, read the old way; an
+  // ancient version.
+  for (const char* name :
+       {"taglib-mac-399-id3v2.ape", "mediafile-oldape.ape", "taglib-zerodiv.ape"}) {
+    EXPECT_TRUE(ape.Load(samples + name)) << name;
+    EXPECT_FALSE(ape.Found()) << name;
+  }
 }
 
 TEST(MonkeyFuzz, TruncatedAndScrambledFilesEndQuietly) {
