@@ -118,17 +118,32 @@ bool ReadOggVorbis(TReaders& r, const std::string& path, TCodePage cp, TFieldVal
   return true;
 }
 
+// Monkey's Audio and Musepack files: the APE tag where the file has one (APEv2 texts are
+// UTF-8, APEv1 texts code-page bytes), else the ID3v1 tag.
+void FromTagsAtTheEnd(const tags::TAPEv2& ape, const tags::TID3v1& v1, TCodePage cp,
+                      TFieldValues& v) {
+  if (!ape.Found) {
+    FromID3v1(v1, cp, v);
+    return;
+  }
+  const auto text = [&](const std::string& t) {
+    return ape.Version >= 2000 ? UnicodeTagText(t, cp) : LegacyToUtf8(t, cp);
+  };
+  v = {text(ape.Artist), text(ape.Title),   text(ape.Album),
+       text(ape.Year),   text(ape.Comment), TrackText(ape.Track)};
+}
+
 bool ReadMonkey(TReaders& r, const std::string& path, TCodePage cp, TFieldValues& v) {
   r.Monkey.Load(path);
   if (!r.Monkey.Found()) return false;
-  FromID3v1(*r.Monkey.ID3v1, cp, v);
+  FromTagsAtTheEnd(*r.Monkey.APEv2, *r.Monkey.ID3v1, cp, v);
   return true;
 }
 
 bool ReadMPEGplus(TReaders& r, const std::string& path, TCodePage cp, TFieldValues& v) {
   r.MPEGplus.Load(path);
   if (!r.MPEGplus.Found) return false;
-  FromID3v1(*r.MPEGplus.ID3v1, cp, v);
+  FromTagsAtTheEnd(*r.MPEGplus.APEv2, *r.MPEGplus.ID3v1, cp, v);
   return true;
 }
 

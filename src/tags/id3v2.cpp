@@ -150,7 +150,7 @@ size_t TerminatedLength(uint8_t encoding, const uint8_t* p, size_t n) {
 }
 
 // The first text of `n` bytes in the given encoding: legacy bytes as they stand, the rest as
-// UTF-8. A second value after the terminator is dropped.
+// UTF-8. What follows the terminator is not part of it.
 std::string DecodeText(uint8_t encoding, const uint8_t* p, size_t n) {
   switch (encoding) {
     case TID3v2::kUtf16:
@@ -164,6 +164,20 @@ std::string DecodeText(uint8_t encoding, const uint8_t* p, size_t n) {
       return encoding == TID3v2::kUtf8 ? SanitizeUtf8(text) : std::string(text);
     }
   }
+}
+
+// Every text of a text frame: several values, separated by terminators (version 2.4, and
+// taggers that write 2.3 the same way), are joined by "/", as 2.3 joins several artists.
+std::string DecodeValues(uint8_t encoding, const uint8_t* p, size_t n) {
+  std::string joined;
+  while (n > 0) {
+    const size_t length = TerminatedLength(encoding, p, n);
+    std::string value = Trim(DecodeText(encoding, p, length));
+    if (!value.empty()) joined += (joined.empty() ? "" : "/") + value;
+    p += length;
+    n -= length;
+  }
+  return joined;
 }
 
 struct TText {
@@ -185,7 +199,7 @@ struct TTexts {
     ++data;
     --n;
     if (field != kComment) {
-      Put(Fields[field], encoding, Trim(DecodeText(encoding, data, n)));
+      Put(Fields[field], encoding, DecodeValues(encoding, data, n));
       return;
     }
     // Three bytes of language, then a description, then the text.

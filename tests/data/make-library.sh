@@ -283,6 +283,8 @@ def name_filter(text):
     return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
 
 
+LATIN1_LEGACY = {"mutagen-v23-latin1", "id3v2", "lame-v1"}
+
 rows = []
 for tagger, ext, write, kinds, keep in TAGGERS:
     for kind in kinds:
@@ -290,7 +292,12 @@ for tagger, ext, write, kinds, keep in TAGGERS:
         title = title_of(kind, tagger)
         name = f"{tagger}-{kind}.{ext}"
         write(os.path.join(out, name), artist, title)
-        rows.append((tagger, kind, name, name_filter(f"{keep(artist)} - {keep(title)}.{ext}")))
+        row = (tagger, kind, name, name_filter(f"{keep(artist)} - {keep(title)}.{ext}"))
+        # Latin-1 bytes in a legacy tag (ID3v1, ID3v2 encoding 0) are no GBK: a user of such
+        # tags picks the Western code page.
+        if kind.startswith("latin-") and tagger in LATIN1_LEGACY:
+            row += ("cp1252",)
+        rows.append(row)
 
 for kind, (artist, title) in GBK_TEXTS.items():
     name = f"gbk-v1-{kind}.mp3"
@@ -299,7 +306,7 @@ for kind, (artist, title) in GBK_TEXTS.items():
     rows.append(("gbk-v1", kind, name, name_filter(kept)))
 
 with open(os.path.join(out, "EXPECTED.tsv"), "w", encoding="utf-8") as f:
-    f.write("# tagger\ttext\tfile\texpected name under \"%1 - %2\"\n")
+    f.write("# tagger\ttext\tfile\texpected name under \"%1 - %2\"\tcode page (auto when absent)\n")
     for row in rows:
         f.write("\t".join(row) + "\n")
 PY
