@@ -79,6 +79,13 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     }
     const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
+    // The undo line goes to the file before the rename and is taken back if the rename is
+    // refused: whenever the process stops, every renamed file has its line. The log line
+    // follows the rename, since it reports what happened.
+    if (makeUndo) {
+      error = undo.Renaming(oldPath, newPath);
+      if (error) break;  // no rename that no line could undo
+    }
     bool renamed;
     if (settings.DryRun) {
       renamed = dry.Rename(oldPath, newPath);
@@ -89,6 +96,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
           platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
         ++c.Failure;  // no log line for this one
         host.FileDone({oldPath, newPath, false});
+        if (makeUndo) error = undo.Refused();
         continue;
       }
       renamed = platform::RenameNoReplace(oldPath, newPath) == 0;
@@ -97,15 +105,14 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
       ++c.Success;
       host.FileDone({oldPath, newPath, true});
       if (keepLog) error = log.Success(oldPath, newPath);
-      // The undo line is written even when the log failed: the file has its new name now.
-      if (makeUndo) {
-        const TIoError undoError = undo.Renamed(oldPath, newPath);
-        if (!error) error = undoError;
-      }
     } else {
       ++c.Failure;
       host.FileDone({oldPath, newPath, false});
-      if (keepLog) error = log.Failure(oldPath, newPath);
+      if (makeUndo) error = undo.Refused();
+      if (keepLog) {
+        const TIoError logError = log.Failure(oldPath, newPath);
+        if (!error) error = logError;
+      }
     }
   }
   if (!error) {

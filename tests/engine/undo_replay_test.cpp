@@ -243,9 +243,11 @@ TEST(UndoRoundTrip, RenameThenUndoRestoresNamesAndBytes) {
   EXPECT_EQ(Snapshot(music.Path()), before) << undo.Output;
   EXPECT_EQ(ReadFile(bat), batBytes);  // the batch file itself is left as it was
 
-  // A second replay finds nothing to do and harms nothing.
+  // A second replay finds every file under its old name: all skipped, none failed.
   const TRun again = Cli({"undo", bat});
-  EXPECT_EQ(again.Status, 1);
+  EXPECT_EQ(again.Status, 0) << again.Output;
+  EXPECT_NE(again.Output.find("成功恢复：0 个\n换名失败：0 个\n无需恢复："), std::string::npos)
+      << again.Output;
   EXPECT_EQ(Snapshot(music.Path()), before);
 }
 
