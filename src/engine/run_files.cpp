@@ -63,6 +63,13 @@ TIoError TRunLog::Close(const platform::TDateTimeTexts& now, const std::string& 
   return File_.Close();
 }
 
+std::string UndoLine(const std::string& oldPath, const std::string& newPath) {
+  const std::string text = "ren \"" + newPath + "\" \"" + ExtractFileName(oldPath) + "\"";
+  std::string gbk;
+  if (platform::Utf8ToGbkExactly(text, gbk)) return gbk;
+  return "REN" + text.substr(3);
+}
+
 TIoError TUndoBatch::Open(const std::string& folder, const platform::TDateTimeTexts& now) {
   Path_ = folder + UndoBatchName(now);
   if (auto err = File_.Open(Path_, platform::TTextFile::TMode::AppendOrCreate)) return err;
@@ -71,8 +78,7 @@ TIoError TUndoBatch::Open(const std::string& folder, const platform::TDateTimeTe
 
 TIoError TUndoBatch::Renaming(const std::string& oldPath, const std::string& newPath) {
   SizeBeforeLine_ = File_.Size();
-  const TIoError err =
-      File_.WriteLine(Line("ren \"" + newPath + "\" \"" + ExtractFileName(oldPath) + "\""));
+  const TIoError err = File_.WriteLine(UndoLine(oldPath, newPath));
   if (err && File_.IsOpen() && File_.Size() != SizeBeforeLine_) File_.Truncate(SizeBeforeLine_);
   return err;
 }

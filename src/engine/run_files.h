@@ -3,8 +3,10 @@
 //
 // Each line is GBK when GBK holds every character of it exactly, and otherwise the whole
 // line stands as it is (the file system's bytes, the literals in UTF-8): never a GBK path
-// beside a raw one in the same line. So a line has just two readings, and the undo reader
-// tells them apart by the file its new path names (see undo_replay.h).
+// beside a raw one in the same line. That alone is not one to one: 枚.mp3 in GBK and ö.mp3
+// in UTF-8 are the same bytes (C3 B6), and with a new path of plain ASCII the file system
+// cannot tell them apart either. So an undo line kept as it stands says `REN` instead of
+// `ren` (cmd.exe ignores the case of commands); the reader also weighs the new path.
 #pragma once
 
 #include <string>
@@ -37,6 +39,9 @@ class TRunLog {
  private:
   platform::TTextFile File_;
 };
+
+// The undo file's line for one rename, as it goes into the file.
+std::string UndoLine(const std::string& oldPath, const std::string& newPath);
 
 class TUndoBatch {
  public:

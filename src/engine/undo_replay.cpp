@@ -43,19 +43,20 @@ bool IsRemark(std::string_view line) {
 // `ren "A" "B"`: nothing inside the quotes is escaped, so every `" "` is a possible split
 // (a GBK trail byte is never '"' or ' ', so splitting the bytes splits the characters).
 //
-// The writer puts a line out in GBK when GBK holds it exactly, else as it stands. The two
-// readings can both be plausible: GBK bytes such as D4 AD (原) are also valid UTF-8 (U+052D).
-// What settles it is the file system: the rename left a file at the new path. So of every
-// split and reading the first whose new path exists wins; failing that, the first whose old
-// path exists (a line whose rename never happened, which the replay skips); failing that,
-// the first. Readings are tried GBK first, then as it stands, then one text GBK and the
-// other as it stands, as undo files written before the per-line rule may hold.
+// The writer puts a line out in GBK when GBK holds it exactly, else as it stands and then
+// with `REN` for `ren`. The command's spelling says which reading comes first; the file
+// system settles the rest (older files, hand-made lines, splits): of every split and reading
+// the first whose new path exists wins; failing that, the first whose old path exists (a
+// line whose rename never happened, which the replay skips); failing that, the first.
+// After the two whole-line readings come the two with one text GBK and the other as it
+// stands, as undo files written before the per-line rule may hold.
 bool ParseRen(std::string_view line, TUndoStep& step) {
   std::string_view rest = line.substr(4);
   while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
   while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
   if (rest.size() < 5 || rest.front() != '"' || rest.back() != '"') return false;
   const std::string_view inner = rest.substr(1, rest.size() - 2);
+  const bool asItStands = line.substr(0, 3) == "REN";
   int bestScore = -1;
   for (size_t p = inner.find("\" \""); p != std::string_view::npos;
        p = inner.find("\" \"", p + 1)) {
@@ -65,8 +66,9 @@ bool ParseRen(std::string_view line, TUndoStep& step) {
     const std::string newGbk = GbkReading(newText);
     const std::string oldGbk = GbkReading(oldText);
     const std::string newRaw(newText), oldRaw(oldText);
-    const std::pair<const std::string*, const std::string*> readings[] = {
+    std::pair<const std::string*, const std::string*> readings[] = {
         {&newGbk, &oldGbk}, {&newRaw, &oldRaw}, {&newGbk, &oldRaw}, {&newRaw, &oldGbk}};
+    if (asItStands) std::swap(readings[0], readings[1]);
     for (size_t r = 0; r < std::size(readings); ++r) {
       const std::string& newPath = *readings[r].first;
       const std::string& oldName = *readings[r].second;
