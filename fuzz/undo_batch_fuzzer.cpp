@@ -30,7 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       name.find_first_of(std::string_view("/\r\n\0", 4)) != std::string::npos)
     return 0;
   const std::string folder = "/nonexistent-tunaro-fuzz/";
-  for (const std::string& newName : {std::string("x"), name}) {
+  // With a `" "` in both texts the split is settled by the files on disk, and here there are
+  // none: the same-name case is checked only for names without a quote.
+  const bool quoted = name.find('"') != std::string::npos;
+  for (const std::string& newName : {std::string("x"), quoted ? std::string("y") : name}) {
     const std::string line = engine::UndoLine(folder + name, folder + newName) + "\r\n";
     const auto batch = engine::ParseUndoBatch(line);
     Check(batch.Steps.size() == 1);
