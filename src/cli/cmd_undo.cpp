@@ -55,22 +55,30 @@ int CmdUndo(int argc, char** argv) {
                  batchPath.c_str());
 
   const bool dryRun = args.Has("-n");
-  size_t done = 0;
+  size_t done = 0, skipped = 0;
   const size_t failed =
       engine::ReplayUndoBatch(batch, dryRun, [&](const engine::TUndoOutcome& outcome) {
-        std::string line = outcome.Errno == 0 ? kSuccessWord : kFailureWord;
+        std::string line = outcome.Skipped      ? "跳过："
+                           : outcome.Errno == 0 ? kSuccessWord
+                                                : kFailureWord;
         line += outcome.Step.NewPath;
         line += " -> ";
         line += outcome.Step.OldPath;
-        if (outcome.Errno != 0)
+        if (outcome.Skipped) {
+          skipped++;
+          line +=
+              " (line " + std::to_string(outcome.Step.LineNumber) + ": already under its old name)";
+        } else if (outcome.Errno != 0)
           line += " (line " + std::to_string(outcome.Step.LineNumber) + ": " +
                   ErrorText(outcome.Errno) + ")";
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
-        if (outcome.Errno == 0) ++done;
+        if (outcome.Errno == 0 && !outcome.Skipped) ++done;
       });
   std::printf("%s%zu 个\n换名失败：%zu 个\n", dryRun ? "可以恢复：" : "成功恢复：", done,
               failed + batch.BadLines.size());
+  // Not a failure: a line written just before a run was killed, or a file already back.
+  if (skipped > 0) std::printf("无需恢复：%zu 个\n", skipped);
   if (dryRun) std::printf("(-n: nothing was renamed)\n");
   return failed + batch.BadLines.size() > 0 ? kExitSomeFailed : kExitOk;
 }

@@ -79,6 +79,19 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     }
     const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
+    // The undo line goes to the file before the rename and is taken back if the rename is
+    // refused: whenever the process stops, every renamed file has its line. A name already
+    // taken gets no line at all, which leaves only a rare race (another process taking the
+    // name just then) where a kill could leave a line naming another file; the replay then
+    // refuses it, as it never replaces. The log line follows the rename: it reports what
+    // happened.
+    const bool taken = !settings.DryRun && newPath != oldPath && platform::FileExists(newPath);
+    bool undoLine = false;
+    if (makeUndo && !taken) {
+      error = undo.Renaming(oldPath, newPath);
+      if (error) break;  // no rename that no line could undo
+      undoLine = true;
+    }
     bool renamed;
     if (settings.DryRun) {
       renamed = dry.Rename(oldPath, newPath);
@@ -89,23 +102,23 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
           platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
         ++c.Failure;  // no log line for this one
         host.FileDone({oldPath, newPath, false});
+        if (undoLine) error = undo.Refused();
         continue;
       }
-      renamed = platform::RenameNoReplace(oldPath, newPath) == 0;
+      renamed = !taken && platform::RenameNoReplace(oldPath, newPath) == 0;
     }
     if (renamed) {
       ++c.Success;
       host.FileDone({oldPath, newPath, true});
       if (keepLog) error = log.Success(oldPath, newPath);
-      // The undo line is written even when the log failed: the file has its new name now.
-      if (makeUndo) {
-        const TIoError undoError = undo.Renamed(oldPath, newPath);
-        if (!error) error = undoError;
-      }
     } else {
       ++c.Failure;
       host.FileDone({oldPath, newPath, false});
-      if (keepLog) error = log.Failure(oldPath, newPath);
+      if (undoLine) error = undo.Refused();
+      if (keepLog) {
+        const TIoError logError = log.Failure(oldPath, newPath);
+        if (!error) error = logError;
+      }
     }
   }
   if (!error) {

@@ -6,18 +6,18 @@
 namespace tunaro::engine {
 
 using platform::TIoError;
-using platform::Utf8ToGbk;
-using platform::Utf8ToGbkOrRaw;
 
 namespace {
 
 std::string DateTimeText(const platform::TDateTimeTexts& now) {
-  return Utf8ToGbkOrRaw(now.ShortDate + " " + now.LongTime);
+  return now.ShortDate + " " + now.LongTime;
 }
 
-// Literals are written in the source as UTF-8 and go out as GBK.
-std::string G(const char* literal) {
-  return Utf8ToGbk(literal);
+// A line made of UTF-8 literals and file system bytes, as it goes into the file: all GBK, or
+// all as it stands when GBK cannot hold it exactly (see run_files.h).
+std::string Line(const std::string& text) {
+  std::string gbk;
+  return platform::Utf8ToGbkExactly(text, gbk) ? gbk : text;
 }
 
 }  // namespace
@@ -40,43 +40,55 @@ TIoError TRunLog::Open(const std::string& folder, const platform::TDateTimeTexts
   if (auto err = File_.Open(folder + kRunLogName, platform::TTextFile::TMode::AppendOrCreate))
     return err;
   if (auto err = File_.WriteLine("")) return err;
-  if (auto err = File_.WriteLine(G("执行日期时间：") + DateTimeText(now))) return err;
+  if (auto err = File_.WriteLine(Line("执行日期时间：" + DateTimeText(now)))) return err;
   return File_.WriteLine(std::string(35, '-'));
 }
 
 TIoError TRunLog::Success(const std::string& oldPath, const std::string& newPath) {
-  return File_.WriteLine(G("成功：") + Utf8ToGbkOrRaw(oldPath) + " -> " + Utf8ToGbkOrRaw(newPath));
+  return File_.WriteLine(Line("成功：" + oldPath + " -> " + newPath));
 }
 
 TIoError TRunLog::Failure(const std::string& oldPath, const std::string& newPath) {
-  return File_.WriteLine(G("失败：") + Utf8ToGbkOrRaw(oldPath) + " -> " + Utf8ToGbkOrRaw(newPath));
+  return File_.WriteLine(Line("失败：" + oldPath + " -> " + newPath));
 }
 
 TIoError TRunLog::Close(const platform::TDateTimeTexts& now, const std::string& extension,
                         int32_t total, int32_t success, int32_t failure) {
   const std::string ext = extension.empty() ? std::string() : extension.substr(1);
   File_.WriteLine(std::string(26, '-'));
-  File_.WriteLine(G("完成时间：") + DateTimeText(now));
-  File_.WriteLine(G("总共找到") + Utf8ToGbkOrRaw(ext) + G("文件：") + std::to_string(total) +
-                  G(" 个"));
-  File_.WriteLine(G("成功换名：") + std::to_string(success) + G(" 个"));
-  File_.WriteLine(G("换名失败：") + std::to_string(failure) + G(" 个"));
+  File_.WriteLine(Line("完成时间：" + DateTimeText(now)));
+  File_.WriteLine(Line("总共找到" + ext + "文件：" + std::to_string(total) + " 个"));
+  File_.WriteLine(Line("成功换名：" + std::to_string(success) + " 个"));
+  File_.WriteLine(Line("换名失败：" + std::to_string(failure) + " 个"));
   return File_.Close();
+}
+
+std::string UndoLine(const std::string& oldPath, const std::string& newPath) {
+  const std::string text = "ren \"" + newPath + "\" \"" + ExtractFileName(oldPath) + "\"";
+  std::string gbk;
+  if (platform::Utf8ToGbkExactly(text, gbk)) return gbk;
+  return "REN" + text.substr(3);
 }
 
 TIoError TUndoBatch::Open(const std::string& folder, const platform::TDateTimeTexts& now) {
   Path_ = folder + UndoBatchName(now);
   if (auto err = File_.Open(Path_, platform::TTextFile::TMode::AppendOrCreate)) return err;
-  return File_.WriteLine(G("rem 执行日期时间：") + DateTimeText(now));
+  return File_.WriteLine(Line("rem 执行日期时间：" + DateTimeText(now)));
 }
 
-TIoError TUndoBatch::Renamed(const std::string& oldPath, const std::string& newPath) {
-  return File_.WriteLine("ren \"" + Utf8ToGbkOrRaw(newPath) + "\" \"" +
-                         Utf8ToGbkOrRaw(ExtractFileName(oldPath)) + "\"");
+TIoError TUndoBatch::Renaming(const std::string& oldPath, const std::string& newPath) {
+  SizeBeforeLine_ = File_.Size();
+  const TIoError err = File_.WriteLine(UndoLine(oldPath, newPath));
+  if (err && File_.IsOpen() && File_.Size() != SizeBeforeLine_) File_.Truncate(SizeBeforeLine_);
+  return err;
+}
+
+TIoError TUndoBatch::Refused() {
+  return File_.Truncate(SizeBeforeLine_);
 }
 
 TIoError TUndoBatch::Close() {
-  File_.WriteLine(G("rem 操作完成"));
+  File_.WriteLine(Line("rem 操作完成"));
   return File_.Close();
 }
 

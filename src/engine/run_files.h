@@ -1,5 +1,12 @@
 // The run log (one file that grows by a section per run) and the undo batch file (a new
-// file of "ren" commands per run), both in GBK with CR LF line ends, in the desktop folder.
+// file of "ren" commands per run), both with CR LF line ends, in the desktop folder.
+//
+// Each line is GBK when GBK holds every character of it exactly, and otherwise the whole
+// line stands as it is (the file system's bytes, the literals in UTF-8): never a GBK path
+// beside a raw one in the same line. That alone is not one to one: 枚.mp3 in GBK and ö.mp3
+// in UTF-8 are the same bytes (C3 B6), and with a new path of plain ASCII the file system
+// cannot tell them apart either. So an undo line kept as it stands says `REN` instead of
+// `ren` (cmd.exe ignores the case of commands); the reader also weighs the new path.
 #pragma once
 
 #include <string>
@@ -33,11 +40,21 @@ class TRunLog {
   platform::TTextFile File_;
 };
 
+// The undo file's line for one rename, as it goes into the file.
+std::string UndoLine(const std::string& oldPath, const std::string& newPath);
+
 class TUndoBatch {
  public:
   platform::TIoError Open(const std::string& folder, const platform::TDateTimeTexts& now);
   // `ren "new path" "old name"`: the file by its new full path, the old name without folder.
-  platform::TIoError Renamed(const std::string& oldPath, const std::string& newPath);
+  // Written for a rename about to be made, and in the file (handed to the kernel) before the
+  // rename: a process killed in between leaves a line whose new path names no file, which
+  // the reader skips, rather than a renamed file no line knows. A line a write error cut
+  // short is cut off again.
+  platform::TIoError Renaming(const std::string& oldPath, const std::string& newPath);
+  // Takes the line of the last Renaming back: the rename was refused. A run's undo file
+  // then holds exactly the renames made.
+  platform::TIoError Refused();
   platform::TIoError Close();
   bool IsOpen() const { return File_.IsOpen(); }
   const std::string& Path() const { return Path_; }
@@ -45,6 +62,7 @@ class TUndoBatch {
  private:
   platform::TTextFile File_;
   std::string Path_;
+  uint64_t SizeBeforeLine_ = 0;
 };
 
 }  // namespace tunaro::engine

@@ -1,7 +1,9 @@
 #include "engine/undo_replay.h"
 
 #include <cerrno>
+#include <iterator>
 #include <unordered_set>
+#include <utility>
 
 #include "engine/name_builder.h"
 #include "platform/codec.h"
@@ -11,32 +13,12 @@ namespace tunaro::engine {
 
 namespace {
 
-bool IsAscii(std::string_view s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
-}
-
-// The writer converts a path to GBK only when the conversion loses nothing; otherwise it
-// keeps the bytes. So: bytes that are valid UTF-8 yet would lose characters in GBK were
-// kept; bytes that are clean GBK were converted; anything else was kept.
-std::string DecodeText(std::string_view bytes) {
-  if (IsAscii(bytes)) return std::string(bytes);
-  if (platform::IsValidUtf8(bytes) && platform::GbkToUtf8(platform::Utf8ToGbk(bytes)) != bytes)
-    return std::string(bytes);
+// A text of a `ren` line read as GBK: only when the bytes are GBK that converts back to
+// the same bytes, else empty.
+std::string GbkReading(std::string_view bytes) {
   std::string utf8 = platform::GbkToUtf8(bytes);
-  if (platform::Utf8ToGbk(utf8) == bytes) return utf8;
-  return std::string(bytes);
-}
-
-// The file a new-path text names: the decoded text, or the bytes as they stand when only
-// those name an existing file.
-std::string ResolveNewPath(std::string_view bytes) {
-  std::string decoded = DecodeText(bytes);
-  if (decoded != bytes && !platform::FileExists(decoded) &&
-      platform::FileExists(std::string(bytes)))
-    return std::string(bytes);
-  return decoded;
+  if (platform::Utf8ToGbk(utf8) != bytes) return {};
+  return utf8;
 }
 
 bool UsableOldName(std::string_view name) {
@@ -58,31 +40,54 @@ bool IsRemark(std::string_view line) {
          (line.size() == 3 || line[3] == ' ' || line[3] == '\t');
 }
 
-// `ren "A" "B"`: nothing inside the quotes is escaped, so every `" "` is a possible split.
+// `ren "A" "B"`: nothing inside the quotes is escaped, so every `" "` is a possible split
+// (a GBK trail byte is never '"' or ' ', so splitting the bytes splits the characters).
+//
+// The writer puts a line out in GBK when GBK holds it exactly, else as it stands and then
+// with `REN` for `ren`. The command's spelling says which reading comes first; the file
+// system settles the rest (older files, hand-made lines, splits): of every split and reading
+// the first whose new path exists wins; failing that, the first whose old path exists (a
+// line whose rename never happened, which the replay skips); failing that, the first.
+// After the two whole-line readings come the two with one text GBK and the other as it
+// stands, as undo files written before the per-line rule may hold.
 bool ParseRen(std::string_view line, TUndoStep& step) {
   std::string_view rest = line.substr(4);
   while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
   while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
   if (rest.size() < 5 || rest.front() != '"' || rest.back() != '"') return false;
   const std::string_view inner = rest.substr(1, rest.size() - 2);
-  bool found = false;
+  const bool asItStands = line.substr(0, 3) == "REN";
+  int bestScore = -1;
   for (size_t p = inner.find("\" \""); p != std::string_view::npos;
        p = inner.find("\" \"", p + 1)) {
     const std::string_view newText = inner.substr(0, p);
     const std::string_view oldText = inner.substr(p + 3);
     if (newText.empty()) continue;
-    const std::string oldName = DecodeText(oldText);
-    if (!UsableOldName(oldName)) continue;
-    const std::string newPath = ResolveNewPath(newText);
-    const bool exists = platform::FileExists(newPath);
-    if (!found || exists) {
-      step.NewPath = newPath;
-      step.OldPath = ExtractFilePath(newPath) + oldName;
-      found = true;
-      if (exists) break;
+    const std::string newGbk = GbkReading(newText);
+    const std::string oldGbk = GbkReading(oldText);
+    const std::string newRaw(newText), oldRaw(oldText);
+    std::pair<const std::string*, const std::string*> readings[] = {
+        {&newGbk, &oldGbk}, {&newRaw, &oldRaw}, {&newGbk, &oldRaw}, {&newRaw, &oldGbk}};
+    if (asItStands) std::swap(readings[0], readings[1]);
+    for (size_t r = 0; r < std::size(readings); ++r) {
+      const std::string& newPath = *readings[r].first;
+      const std::string& oldName = *readings[r].second;
+      if (newPath.empty() || !UsableOldName(oldName)) continue;
+      bool seen = false;  // the same texts as an earlier reading: ASCII, or a text read alike
+      for (size_t q = 0; q < r && !seen; ++q)
+        seen = *readings[q].first == newPath && *readings[q].second == oldName;
+      if (seen) continue;
+      const std::string oldPath = ExtractFilePath(newPath) + oldName;
+      const int score = platform::FileExists(newPath) ? 2 : platform::FileExists(oldPath) ? 1 : 0;
+      if (score > bestScore) {
+        bestScore = score;
+        step.NewPath = newPath;
+        step.OldPath = oldPath;
+        if (score == 2) return true;
+      }
     }
   }
-  return found;
+  return bestScore >= 0;
 }
 
 // The file system as a dry run sees it: the real one, with the simulated renames applied.
@@ -144,12 +149,19 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
                        const std::function<void(const TUndoOutcome&)>& done) {
   TDryFiles dry;
+  auto exists = [&](const std::string& path) {
+    return dryRun ? dry.Exists(path) : platform::FileExists(path);
+  };
   size_t failed = 0;
   for (auto it = batch.Steps.rbegin(); it != batch.Steps.rend(); ++it) {
+    if (!exists(it->NewPath) && exists(it->OldPath)) {
+      done({*it, 0, true});
+      continue;
+    }
     const int err = dryRun ? dry.Rename(it->NewPath, it->OldPath)
                            : platform::RenameNoReplace(it->NewPath, it->OldPath);
     if (err != 0) ++failed;
-    done({*it, err});
+    done({*it, err, false});
   }
   return failed;
 }

@@ -23,21 +23,27 @@ struct TUndoBatchContent {
   bool Closed = false;           // the closing `rem` line was seen: the run ended normally
 };
 
-// Reads the batch file's bytes (GBK, CR LF or LF line ends). A text that is clean GBK is
-// decoded to UTF-8; one that the writer had to keep as it stood (not valid UTF-8, or holding
-// characters GBK lacks) is taken as it stands. Where the quoting is ambiguous (a folder
-// name holding `" "`), the split whose new path exists wins.
+// Reads the batch file's bytes (CR LF or LF line ends). A `ren` line is GBK, or, where GBK
+// could not hold it exactly, the file system's bytes as they stand. Which of the two (and,
+// where the quoting is ambiguous because a name holds `" "`, which split) is settled by the
+// file system: the reading whose new path exists wins (the rules at ParseRen).
 TUndoBatchContent ParseUndoBatch(std::string_view bytes);
 
 struct TUndoOutcome {
   const TUndoStep& Step;
-  int Errno;  // 0 for a rename done (or, in a dry run, one that would be done)
+  int Errno;     // 0 for a rename done (or, in a dry run, one that would be done) or skipped
+  bool Skipped;  // nothing to do: no file at the new path, one at the old path
 };
 
 // Renames every step back, last line first: the run's renames undone in the reverse order,
 // so that a name one file gave up and another file took is free again when its owner
 // returns. A dry run changes nothing and answers as the renames would, earlier steps
 // included. Calls `done` for every step; returns the number of failed steps.
+//
+// A step whose new path names no file while its old path does is skipped, not failed: the
+// run writes each line before its rename, so a run killed in between leaves such a line, and
+// a file already back under its old name needs nothing either. With neither path there the
+// file is gone, and that step fails (ENOENT).
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
                        const std::function<void(const TUndoOutcome&)>& done);
 

@@ -16,6 +16,9 @@ std::string Utf8ToGbk(std::string_view utf8);
 // UTF-8 and GBK holds every character, else written as they stand (a file name must not be
 // mangled into one that names no file).
 std::string Utf8ToGbkOrRaw(std::string_view bytes);
+// The GBK bytes of a text, when it is valid UTF-8 and GBK holds every character of it, so
+// that converting back gives the text unchanged; false (and `gbk` unspecified) otherwise.
+bool Utf8ToGbkExactly(std::string_view utf8, std::string& gbk);
 // UTF-16 little-endian code units (2 bytes each) to GBK.
 std::string Utf16LeToGbk(const uint8_t* data, size_t units);
 // One UTF-16 character to GBK: one or two bytes, or "?".

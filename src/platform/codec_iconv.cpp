@@ -268,14 +268,20 @@ std::string Utf8ToGbk(std::string_view utf8) {
   return out;
 }
 
+bool Utf8ToGbkExactly(std::string_view utf8, std::string& gbk) {
+  if (IsAscii(utf8)) {
+    gbk.assign(utf8);
+    return true;
+  }
+  if (!IsValidUtf8(utf8)) return false;
+  gbk = Utf8ToGbk(utf8);
+  // A character GBK lacks became "?": the text would name another file.
+  return GbkToUtf8(gbk) == utf8;
+}
+
 std::string Utf8ToGbkOrRaw(std::string_view bytes) {
-  if (IsAscii(bytes)) return std::string(bytes);
-  if (!IsValidUtf8(bytes)) return std::string(bytes);
-  std::string gbk = Utf8ToGbk(bytes);
-  // A character GBK lacks would become "?", and the path would name no file: an undo line
-  // could never find it again. Such a path is written as it stands.
-  if (GbkToUtf8(gbk) != bytes) return std::string(bytes);
-  return gbk;
+  std::string gbk;
+  return Utf8ToGbkExactly(bytes, gbk) ? gbk : std::string(bytes);
 }
 
 std::string Utf16LeToGbk(const uint8_t* data, size_t units) {

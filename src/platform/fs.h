@@ -87,6 +87,11 @@ class TTextFile {
   // Writes the bytes followed by CR LF.
   TIoError WriteLine(std::string_view line);
   TIoError Write(std::string_view bytes);
+  // The file's size as this object has written it: what Truncate takes to drop later lines.
+  uint64_t Size() const { return Size_; }
+  // Cuts the file back to `size`, e.g. to take back a line that turned out false or that a
+  // full disk cut short. Works after a write error too; the error stays.
+  TIoError Truncate(uint64_t size);
   // Flushes and closes; a file that is not open closes without error.
   TIoError Close();
   bool IsOpen() const { return Fd_ >= 0; }
@@ -94,6 +99,7 @@ class TTextFile {
  private:
   TIoError Flush();
   int Fd_ = -1;
+  uint64_t Size_ = 0;
   std::string Path_;
   std::string Buffer_;
   TIoError Error_;

@@ -165,8 +165,14 @@ TIoError TTextFile::Open(const std::string& path, TMode mode) {
   Path_ = path;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   flags |= mode == TMode::Create ? O_TRUNC : O_APPEND;
+  Size_ = 0;
   Fd_ = open(path.c_str(), flags, 0666);
-  if (Fd_ < 0) Error_ = {errno, path};
+  if (Fd_ < 0) {
+    Error_ = {errno, path};
+  } else {
+    struct stat st {};
+    if (fstat(Fd_, &st) == 0) Size_ = static_cast<uint64_t>(st.st_size);
+  }
   return Error_;
 }
 
@@ -197,7 +203,22 @@ TIoError TTextFile::Flush() {
     }
     done += static_cast<size_t>(n);
   }
+  Size_ += done;
   Buffer_.clear();
+  return Error_;
+}
+
+TIoError TTextFile::Truncate(uint64_t size) {
+  if (Fd_ < 0) return Error_ ? Error_ : TIoError{EBADF, Path_};
+  int rc;
+  do rc = ::ftruncate(Fd_, static_cast<off_t>(size));
+  while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    const TIoError err{errno, Path_};
+    if (!Error_) Error_ = err;
+    return err;
+  }
+  Size_ = size;
   return Error_;
 }
 

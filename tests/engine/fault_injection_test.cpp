@@ -300,12 +300,13 @@ TEST_F(FaultInjectionTest, ReadOnlyFlagThatCannotBeClearedFailsWithoutLogLine) {
   const TChildResult r = InChild(true, [&] {
     Scan();
     CheckAll();
-    const auto error = Run(true, false);
+    const auto error = Run(true, true);
     return TChildResult{true, Host.Run.Counters, error.Errno,
                         static_cast<int32_t>(Host.List.Count())};
   });
   if (!r.Ran) GTEST_SKIP() << "cannot run as nobody here";
   EXPECT_EQ(r.Errno, 0);
+  EXPECT_EQ(UndoLines().size(), 3u);  // the refused file's line was taken back
   EXPECT_EQ(r.Counters.Success, 1);
   EXPECT_EQ(r.Counters.Failure, 1);
   ExpectNoBytesLost(before, Snapshot(Music.Path()));

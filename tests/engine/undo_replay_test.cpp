@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_files.h"
 #include "platform/codec.h"
 #include "support/temp_dir.h"
 
@@ -140,6 +141,102 @@ TEST(UndoBatchParse, NamesGbkLacksAreReadAsTheyStand) {
   EXPECT_EQ(batch.Steps[1].OldPath, "/m/old\xE9.mp3");
 }
 
+// The same line bytes read differently by what is on disk: D4 AD is 原 in GBK and U+052D
+// (ԭ) in UTF-8. Each case creates its files, then parses one line.
+struct TReadingCase {
+  const char* Name;
+  std::vector<std::string> Files;  // created in the folder
+  std::string NewText, OldText;    // the line's texts after the folder, as bytes
+  std::string NewPath, OldName;    // expected, as file system bytes
+};
+
+TEST(UndoBatchParse, TheReadingWhoseNewPathExistsWins) {
+  const std::string yuanGbk = "\xD4\xAD", komi = "\xD4\xAD";  // 原 in GBK, ԭ in UTF-8
+  const std::string emoji = "\xF0\x9F\x8E\xB5";
+  const TReadingCase cases[] = {
+      {"GBK reading", {"原0.mp3"}, yuanGbk + "0.mp3", "a.mp3", "原0.mp3", "a.mp3"},
+      {"as it stands", {komi + "0.mp3"}, yuanGbk + "0.mp3", "a.mp3", komi + "0.mp3", "a.mp3"},
+      {"both exist: GBK first",
+       {"原0.mp3", komi + "0.mp3"},
+       yuanGbk + "0.mp3",
+       "a.mp3",
+       "原0.mp3",
+       "a.mp3"},
+      {"old name GBK", {"n.mp3"}, "n.mp3", yuanGbk + ".mp3", "n.mp3", "原.mp3"},
+      {"聞 both ways",
+       {"\xC2\x84.mp3"},
+       "\xC2\x84.mp3",
+       "\xC2\x84.mp3",
+       "\xC2\x84.mp3",
+       "\xC2\x84.mp3"},
+      {"no new path, old name as it stands exists",
+       {komi + ".mp3"},
+       "gone.mp3",
+       yuanGbk + ".mp3",
+       "gone.mp3",
+       komi + ".mp3"},
+      {"no file at all: GBK", {}, "gone.mp3", yuanGbk + ".mp3", "gone.mp3", "原.mp3"},
+      {"REN: as it stands first", {"枚.mp3", "ö.mp3"}, "\xC3\xB6.mp3", "a.mp3", "ö.mp3", "a.mp3"},
+      {"ren: GBK first", {"枚.mp3", "ö.mp3"}, "\xC3\xB6.mp3", "a.mp3", "枚.mp3", "a.mp3"},
+      {"REN, plain new path", {"n.mp3"}, "n.mp3", "\xC3\xB6.mp3", "n.mp3", "ö.mp3"},
+      {"ren, plain new path", {"n.mp3"}, "n.mp3", "\xC3\xB6.mp3", "n.mp3", "枚.mp3"},
+      {"older file: GBK path, raw old name",
+       {"晴天.mp3"},
+       Utf8ToGbk("晴天.mp3"),
+       emoji + "歌.mp3",
+       "晴天.mp3",
+       emoji + "歌.mp3"},
+  };
+  for (const auto& c : cases) {
+    TTempDir dir;
+    for (const auto& f : c.Files) dir.Write(f, "x");
+    const std::string folder = dir.Path() + "/";
+    const std::string command = std::string(c.Name).substr(0, 3) == "REN" ? "REN" : "ren";
+    const auto batch =
+        ParseUndoBatch(command + " \"" + folder + c.NewText + "\" \"" + c.OldText + "\"\r\n");
+    ASSERT_EQ(batch.Steps.size(), 1u) << c.Name;
+    EXPECT_EQ(batch.Steps[0].NewPath, folder + c.NewPath) << c.Name;
+    EXPECT_EQ(batch.Steps[0].OldPath, folder + c.OldName) << c.Name;
+  }
+}
+
+// What the replay does with a line, by what is on disk.
+struct TSkipCase {
+  bool NewExists, OldExists;
+  int Errno;
+  bool Skipped;
+};
+
+TEST(UndoReplaySkip, ALineWhoseFileIsAlreadyBackIsSkippedNotFailed) {
+  const TSkipCase cases[] = {
+      {true, false, 0, false},        // the normal undo
+      {true, true, EEXIST, false},    // the old name was taken since
+      {false, true, 0, true},         // the run was killed before this rename, or undone already
+      {false, false, ENOENT, false},  // the file is gone
+  };
+  for (const auto& c : cases) {
+    for (const bool dryRun : {true, false}) {
+      TTempDir dir;
+      if (c.NewExists) dir.Write("new.mp3", "renamed");
+      if (c.OldExists) dir.Write("old.mp3", "old");
+      const auto before = dir.List();
+      size_t calls = 0;
+      const size_t failed =
+          ReplayUndoBatch(ParseUndoBatch("ren \"" + (dir / "new.mp3") + "\" \"old.mp3\"\r\n"),
+                          dryRun, [&](const TUndoOutcome& o) {
+                            ++calls;
+                            EXPECT_EQ(o.Errno, c.Errno) << c.NewExists << c.OldExists << dryRun;
+                            EXPECT_EQ(o.Skipped, c.Skipped) << c.NewExists << c.OldExists << dryRun;
+                          });
+      EXPECT_EQ(calls, 1u);
+      EXPECT_EQ(failed, c.Errno != 0 ? 1u : 0u);
+      if (dryRun || c.Errno != 0 || c.Skipped) {
+        EXPECT_EQ(dir.List(), before);
+      }
+    }
+  }
+}
+
 class UndoReplayTest : public ::testing::Test {
  protected:
   TTempDir Dir;
@@ -243,10 +340,74 @@ TEST(UndoRoundTrip, RenameThenUndoRestoresNamesAndBytes) {
   EXPECT_EQ(Snapshot(music.Path()), before) << undo.Output;
   EXPECT_EQ(ReadFile(bat), batBytes);  // the batch file itself is left as it was
 
-  // A second replay finds nothing to do and harms nothing.
+  // A second replay finds every file under its old name: all skipped, none failed.
   const TRun again = Cli({"undo", bat});
-  EXPECT_EQ(again.Status, 1);
+  EXPECT_EQ(again.Status, 0) << again.Output;
+  EXPECT_NE(again.Output.find("成功恢复：0 个\n换名失败：0 个\n无需恢复："), std::string::npos)
+      << again.Output;
   EXPECT_EQ(Snapshot(music.Path()), before);
+}
+
+// Every kind of name against every other, in folders of every kind: characters GBK has
+// (also those whose GBK bytes are valid UTF-8), characters it lacks, and bytes that are not
+// UTF-8. A real run renames them all from their tags, and the undo file brings back every
+// name byte for byte. New names come from GBK tags, so their own kinds are fewer; the
+// folder gives the new path the other kinds.
+TEST(UndoRoundTrip, EveryKindOfNameComesBackByteForByte) {
+  const std::vector<std::string> folderKinds = {"plain", "原 聞", "\xF0\x9F\x8E\xB5 노래",
+                                                "caf\xE9", "ö"};
+  const std::vector<std::string> oldKinds = {
+      "old", "旧歌", "原0", "聞", "노래", "\xF0\x9F\x8E\xB5", "ö", "caf\xE9", "\xB8\xE8"};
+  const std::vector<std::string> newKinds = {"New", "晴天", "原", "聞"};
+  TTempDir music, desktop;
+  struct TRenamed {
+    std::string Old, New;
+  };
+  std::vector<TRenamed> expected;
+  int n = 0;
+  for (const auto& folder : folderKinds)
+    for (const auto& oldKind : oldKinds)
+      for (const auto& newKind : newKinds) {
+        const std::string index = std::to_string(++n);
+        const std::string old = music / (folder + "/" + oldKind + "_" + index + ".mp3");
+        music.Write(folder + "/" + oldKind + "_" + index + ".mp3",
+                    TaggedMp3("A", Utf8ToGbk(newKind + "+" + index)));
+        expected.push_back({old, music / (folder + "/" + newKind + "+" + index + ".mp3")});
+      }
+  const auto before = Snapshot(music.Path());
+  ASSERT_EQ(before.size(), expected.size());
+
+  const TRun run = Cli(
+      {"rename", "-r", "--undo", "--log", "--log-dir", desktop.Path(), "-p", "%2", music.Path()});
+  ASSERT_EQ(run.Status, 0) << run.Output;
+  for (const auto& r : expected) EXPECT_TRUE(Exists(r.New)) << r.New;
+
+  // Each line is all GBK where GBK holds it exactly, else all as it stands; the log's lines
+  // likewise.
+  std::string bat;
+  for (const auto& name : desktop.List())
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".bat") bat = desktop / name;
+  const std::string undoBytes = ReadFile(bat);
+  const std::string logBytes = ReadFile(desktop / engine::kRunLogName);
+  size_t gbkLines = 0, rawLines = 0;
+  auto asWritten = [&](const std::string& text, const std::string& rawPrefix) {
+    std::string gbk;
+    if (platform::Utf8ToGbkExactly(text, gbk)) return ++gbkLines, gbk;
+    return ++rawLines, rawPrefix + text.substr(rawPrefix.size());
+  };
+  for (const auto& r : expected) {
+    const std::string undoLine =
+        asWritten("ren \"" + r.New + "\" \"" + r.Old.substr(r.Old.rfind('/') + 1) + "\"", "REN");
+    EXPECT_NE(undoBytes.find("\n" + undoLine + "\r\n"), std::string::npos) << undoLine;
+    const std::string logLine = asWritten("成功：" + r.Old + " -> " + r.New, "");
+    EXPECT_NE(logBytes.find("\n" + logLine + "\r\n"), std::string::npos) << logLine;
+  }
+  EXPECT_GT(gbkLines, 0u);
+  EXPECT_GT(rawLines, 0u);
+
+  const TRun undo = Cli({"undo", bat});
+  EXPECT_EQ(undo.Status, 0) << undo.Output;
+  EXPECT_EQ(Snapshot(music.Path()), before) << undo.Output;
 }
 
 TEST(UndoCommand, RefusesAMissingFileAndBadUsage) {

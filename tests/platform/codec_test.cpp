@@ -31,6 +31,34 @@ TEST(Gbk, PathsThatAreNotUtf8StayAsTheyAre) {
   EXPECT_EQ(Utf8ToGbkOrRaw("/m/歌.mp3"), "/m/\xB8\xE8.mp3");
 }
 
+struct TExactCase {
+  const char* Utf8;
+  const char* Gbk;  // nullptr: GBK cannot hold it exactly
+};
+
+TEST(Gbk, ExactlyOnlyWhenTheTextComesBackUnchanged) {
+  const TExactCase cases[] = {
+      {"plain", "plain"},
+      {"歌", "\xB8\xE8"},
+      {"原", "\xD4\xAD"},  // GBK bytes that are valid UTF-8 as well (U+052D)
+      {"聞", "\xC2\x84"},
+      {"노래", nullptr},              // Hangul
+      {"\xF0\x9F\x8E\xB5", nullptr},  // an emoji
+      {"ö", nullptr},
+      {"?", "?"},            // a real question mark is no loss
+      {"caf\xE9", nullptr},  // not UTF-8
+  };
+  for (const auto& c : cases) {
+    std::string gbk;
+    const bool exact = Utf8ToGbkExactly(c.Utf8, gbk);
+    EXPECT_EQ(exact, c.Gbk != nullptr) << c.Utf8;
+    if (exact && c.Gbk) {
+      EXPECT_EQ(gbk, c.Gbk) << c.Utf8;
+    }
+    EXPECT_EQ(Utf8ToGbkOrRaw(c.Utf8), c.Gbk ? c.Gbk : c.Utf8);
+  }
+}
+
 TEST(Gbk, FromUtf16) {
   const uint8_t units[] = {'A', 0, 0x4C, 0x6B, 0x3D, 0xD8, 0xB5, 0xDF, 'z', 0};  // A 歌 U+1F3B5 z
   EXPECT_EQ(Utf16LeToGbk(units, 5), "A\xB8\xE8?z");

@@ -120,6 +120,25 @@ TEST(TextFile, WritesLinesWithCrLfAndAppends) {
   EXPECT_EQ(ReadFile(path), "x");
 }
 
+TEST(TextFile, TruncateTakesBackTheLinesAfterASize) {
+  TTempDir dir;
+  const std::string path = dir.Write("undo.bat", "earlier run\r\n");
+  TTextFile file;
+  ASSERT_FALSE(file.Open(path, TTextFile::TMode::AppendOrCreate));
+  EXPECT_EQ(file.Size(), 13u);  // what the file held already counts
+  ASSERT_FALSE(file.WriteLine("kept"));
+  const uint64_t before = file.Size();
+  EXPECT_EQ(before, 19u);
+  ASSERT_FALSE(file.WriteLine("taken back"));
+  EXPECT_EQ(ReadFile(path), "earlier run\r\nkept\r\ntaken back\r\n");  // no buffer in between
+  EXPECT_FALSE(file.Truncate(before));
+  EXPECT_EQ(file.Size(), before);
+  ASSERT_FALSE(file.WriteLine("next"));  // appends at the new end, leaving no hole
+  EXPECT_FALSE(file.Close());
+  EXPECT_EQ(ReadFile(path), "earlier run\r\nkept\r\nnext\r\n");
+  EXPECT_EQ(file.Truncate(0).Errno, EBADF);  // closed
+}
+
 TEST(TextFile, KeepsTheFirstErrorUntilClosed) {
   TTextFile file;
   ASSERT_FALSE(file.Open("/dev/full", TTextFile::TMode::Create));

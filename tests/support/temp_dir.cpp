@@ -14,8 +14,10 @@ namespace tunaro::test {
 
 namespace fs = std::filesystem;
 
-TTempDir::TTempDir() {
-  std::string tmpl = (fs::temp_directory_path() / "tunaro-test-XXXXXX").string();
+TTempDir::TTempDir() : TTempDir(fs::temp_directory_path().string()) {}
+
+TTempDir::TTempDir(const std::string& parent) {
+  std::string tmpl = (fs::path(parent) / "tunaro-test-XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   Path_ = tmpl;
 }

@@ -11,6 +11,8 @@ namespace tunaro::test {
 class TTempDir {
  public:
   TTempDir();
+  // A folder inside `parent` (e.g. a memory file system, for tests that rename a great deal).
+  explicit TTempDir(const std::string& parent);
   ~TTempDir();
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
