@@ -85,7 +85,8 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // name just then) where a kill could leave a line naming another file; the replay then
     // refuses it, as it never replaces. The log line follows the rename: it reports what
     // happened.
-    const bool taken = !settings.DryRun && newPath != oldPath && platform::FileExists(newPath);
+    // Only asked when an undo line is written: the rename itself never replaces a file.
+    const bool taken = makeUndo && newPath != oldPath && platform::FileExists(newPath);
     bool undoLine = false;
     if (makeUndo && !taken) {
       error = undo.Renaming(oldPath, newPath);

@@ -42,9 +42,9 @@ TEST_F(RenameMp3OggWmaTest, RenamesEachTypeFromItsReader) {
   // WMA: author, title, copyright, description, rating.
   EXPECT_EQ(RunCli({"rename", "-t", "wma", "-p", "%1 - %2 {%3} {%4} {%5}", Dir.Path()}).first, 0);
   const std::vector<std::string> expected = {
-      "Artist 24 - Title 24 [03].mp3",
       "05 Some Artist - Some Title (Some Album, 2002).ogg",
       "05 歌手 - 中文标题 (专辑, ).ogg",
+      "Artist 24 - Title 24 [03].mp3",
       "Some Artist - Some Title [05].mp3",
       "Some Author - Some Title {(C) 2002 Someone} {} {Good}.wma",
       "V1 Artist - V1 Title [09].mp3",
