@@ -71,6 +71,12 @@ int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
 
 bool FileExists(const std::string& path);
 
+// A relative path made absolute by putting the current folder in front. Nothing is folded:
+// "link/.." names the parent of the link's target, which only the system can resolve, so
+// ".." stays; "." components and repeated slashes go, they change nothing. An absolute path
+// is cleaned the same way. When the current folder cannot be read the path is returned as is.
+std::string AbsolutePath(const std::string& path);
+
 // A text file written from byte strings. Every write is checked; the first error stops
 // further writing and is kept, so that the caller can report it and still close.
 class TTextFile {

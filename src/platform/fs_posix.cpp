@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
 #include "platform/fs.h"
@@ -153,6 +154,33 @@ int RenameNoReplace(const std::string& oldPath, const std::string& newPath) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::string joined;
+  if (path.empty() || path[0] != '/') {
+    char buf[PATH_MAX];
+    if (getcwd(buf, sizeof buf) == nullptr) return path;
+    joined = buf;
+    joined += '/';
+  }
+  joined += path;
+  std::string out;
+  out.reserve(joined.size());
+  for (size_t at = 0; at < joined.size();) {
+    size_t end = joined.find('/', at);
+    if (end == std::string::npos) end = joined.size();
+    const std::string_view part(joined.data() + at, end - at);
+    if (!part.empty() && part != ".") {
+      out += '/';
+      out += part;
+    }
+    at = end + 1;
+  }
+  if (out.empty()) out = "/";
+  // A trailing slash or "/." asks for a folder; keep that meaning.
+  if (out.size() > 1 && (joined.back() == '/' || joined.ends_with("/."))) out += '/';
+  return out;
 }
 
 TTextFile::~TTextFile() {

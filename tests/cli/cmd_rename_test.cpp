@@ -1,6 +1,8 @@
 // tunaro-cli rename and tags, run as programs on real folders.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "engine/run_files.h"
@@ -50,6 +52,31 @@ TEST_F(CmdRenameTest, RelativeFolderIsLoggedWithFullPaths) {
   ASSERT_EQ(Desktop.List().size(), 1u);
   EXPECT_NE(ReadFile(Desktop / Desktop.List()[0]).find("ren \"" + Music / "A - B.mp3\""),
             std::string::npos);
+}
+
+// "lnk/.." is the parent of the link's target, as the shell's ls shows, not the current folder.
+TEST_F(CmdRenameTest, DotDotAfterALinkNamesTheTargetsParent) {
+  Music.Write("here/a.mp3", TaggedMp3("Here", "X"));
+  Music.Write("there/b.mp3", TaggedMp3("There", "Y"));
+  Music.MakeDir("there/deep");
+  ASSERT_EQ(symlink((Music / "there/deep").c_str(), (Music / "here/lnk").c_str()), 0);
+  for (const std::string& arg :
+       std::vector<std::string>{"lnk/..", "./lnk/../", Music / "here/lnk/.."}) {
+    const auto r = RunCommand(TUNARO_CLI, {"rename", "--undo", "--log-dir", Desktop.Path(), arg},
+                              {Music / "here", {}});
+    EXPECT_EQ(r.Status, 0) << arg << r.Err;
+    EXPECT_EQ(Music.List("here"), (std::vector<std::string>{"a.mp3", "lnk"})) << arg;
+    EXPECT_EQ(Music.List("there"), (std::vector<std::string>{"There - Y.mp3", "deep"})) << arg;
+    // The undo file names the file by a path that reaches it from anywhere.
+    ASSERT_EQ(Desktop.List().size(), 1u);
+    const std::string undo = ReadFile(Desktop / Desktop.List()[0]);
+    const size_t at = undo.find("ren \"/");
+    ASSERT_NE(at, std::string::npos) << undo;
+    const std::string renamed = undo.substr(at + 5, undo.find('"', at + 5) - at - 5);
+    EXPECT_TRUE(Exists(renamed)) << renamed;
+    std::filesystem::remove(Desktop / Desktop.List()[0]);
+    std::filesystem::rename(Music / "there/There - Y.mp3", Music / "there/b.mp3");
+  }
 }
 
 TEST_F(CmdRenameTest, DryRunChangesNothing) {

@@ -4,11 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "support/temp_dir.h"
 
 namespace tunaro::test {
 
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args) {
+  return RunCommand(program, args, {});
+}
+
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
+                          const TCommandSetting& setting) {
   TTempDir scratch;
   const std::string out = scratch / "out", err = scratch / "err";
   TCommandResult result;
@@ -25,6 +32,8 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
     dup2(o, 1);
     dup2(e, 2);
     dup2(in, 0);
+    if (!setting.Folder.empty() && chdir(setting.Folder.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : setting.Env) setenv(name.c_str(), value.c_str(), 1);
     execv(program.c_str(), argv.data());
     _exit(127);
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tunaro::test {
@@ -14,5 +15,13 @@ struct TCommandResult {
 
 // Runs the program with the arguments (no shell involved) and collects both output streams.
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args);
+
+struct TCommandSetting {
+  std::string Folder;                                    // current folder; "" keeps ours
+  std::vector<std::pair<std::string, std::string>> Env;  // variables set for the program
+};
+
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
+                          const TCommandSetting& setting);
 
 }  // namespace tunaro::test
