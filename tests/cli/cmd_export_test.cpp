@@ -53,6 +53,22 @@ TEST_F(CmdExportTest, TypeAndSubfolders) {
   EXPECT_EQ(page.find("b.MP3"), std::string::npos);
 }
 
+// A relative folder still gives full paths: the list is opened from anywhere.
+TEST_F(CmdExportTest, RelativeFolderGivesFullPaths) {
+  Dir.Write("music/a&b.ogg", "x");
+  const std::string entry = Music + "/a&b.ogg";
+  const std::vector<std::pair<std::string, std::string>> forms = {
+      {"m3u", "#EXTM3U\r\n" + entry + "\r\n"},
+      {"pls", "[playlist]\r\nFile1=" + entry + "\r\n"},
+      {"html", "<p>1. <a href=\"file://" + entry + "\">" + entry + "</a></p>\r\n"}};
+  for (const auto& [form, expected] : forms) {
+    const auto r = RunCommand(TUNARO_CLI, {"export", "-f", form, "-t", "ogg", "music", "out"},
+                              {Dir.Path(), {}});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(ReadFile(Dir / "out").find(expected), std::string::npos) << form;
+  }
+}
+
 struct TFailCase {
   std::vector<std::string> Args;  // "@" stands for the music folder
   const char* Message;
