@@ -27,6 +27,9 @@ enum : int32_t {
 int32_t AttributesFromMode(uint32_t mode, std::string_view path);
 // Attributes of the path (links followed), or -1 when it cannot be read.
 int32_t GetAttributes(const std::string& path);
+// Attributes of the name itself, a link not followed: a link has no mode of its own on this
+// system, so it is never read-only, and clearing read-only on it must not touch its target.
+int32_t GetOwnAttributes(const std::string& path);
 // Sets the read-only flag as asked (the other flags are not stored on this system).
 // Clearing read-only sets the owner write bit. Returns 0 or the errno.
 int SetAttributes(const std::string& path, int32_t attributes);
@@ -70,6 +73,20 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
 
 bool FileExists(const std::string& path);
+
+// A regular file opened for reading. The path is looked at before it is opened, so a FIFO,
+// device or socket (or a link to one) is refused without an open, which could block or
+// have effects; after the open the file must still be the one looked at.
+struct TReadableFile {
+  int Fd = -1;
+  int64_t Size = 0;
+  int32_t OwnAttributes = -1;  // as GetOwnAttributes gives
+};
+// Returns 0 or the errno; EACCES for anything that is not a regular file.
+int OpenRegularFile(const std::string& path, TReadableFile& file);
+// The whole content of a regular file, refused as OpenRegularFile refuses. Returns 0 or the
+// errno.
+int ReadRegularFile(const std::string& path, std::string& bytes);
 
 // A relative path made absolute by putting the current folder in front. Nothing is folded:
 // "link/.." names the parent of the link's target, which only the system can resolve, so

@@ -38,6 +38,12 @@ int32_t GetAttributes(const std::string& path) {
   return AttributesFromMode(st.st_mode, path);
 }
 
+int32_t GetOwnAttributes(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return -1;
+  return AttributesFromMode(st.st_mode, path);
+}
+
 int SetAttributes(const std::string& path, int32_t attributes) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return errno;
@@ -154,6 +160,46 @@ int RenameNoReplace(const std::string& oldPath, const std::string& newPath) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
+}
+
+int OpenRegularFile(const std::string& path, TReadableFile& file) {
+  file = {};
+  struct stat own;
+  if (lstat(path.c_str(), &own) != 0) return errno;
+  struct stat target = own;
+  if (S_ISLNK(own.st_mode) && stat(path.c_str(), &target) != 0) return errno;
+  if (!S_ISREG(target.st_mode)) return EACCES;
+  // O_NONBLOCK: should a FIFO take the file's place after the look, the open must not wait.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno;
+  struct stat opened;
+  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != target.st_dev ||
+      opened.st_ino != target.st_ino) {
+    close(fd);
+    return EACCES;
+  }
+  file.Fd = fd;
+  file.Size = opened.st_size;
+  file.OwnAttributes =
+      AttributesFromMode(S_ISLNK(own.st_mode) ? own.st_mode : opened.st_mode, path);
+  return 0;
+}
+
+int ReadRegularFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  TReadableFile file;
+  if (const int err = OpenRegularFile(path, file)) return err;
+  int err = 0;
+  char buf[64 * 1024];
+  for (;;) {
+    const ssize_t n = read(file.Fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) err = errno;
+    if (n <= 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  close(file.Fd);
+  return err;
 }
 
 std::string AbsolutePath(const std::string& path) {
