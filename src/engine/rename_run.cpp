@@ -84,7 +84,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
       renamed = dry.Rename(oldPath, newPath);
     } else {
       int32_t attr = tags::LastOpenedAttributes(oldPath);
-      if (attr == -1) attr = platform::GetAttributes(oldPath);
+      if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
       if (attr != -1 && (attr & platform::faReadOnly) &&
           platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
         ++c.Failure;  // no log line for this one
