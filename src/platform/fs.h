@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/io_error.h"
-
-struct __dirstream;
 
 namespace tunaro::platform {
 
@@ -43,8 +42,10 @@ struct TDirEntry {
   TEntryKind Kind = TEntryKind::Other;
 };
 
-// Reads one directory in the file system's order, without "." and "..". A link is reported
-// as what it points to; a dangling link or a device, FIFO or socket is Other.
+// Reads one directory, without "." and "..", in the byte order of the names: the system's
+// own order is arbitrary (hash order on ext4), and which of two files yielding the same new
+// name wins must not depend on it. A link is reported as what it points to; a dangling link
+// or a device, FIFO or socket is Other.
 class TDirReader {
  public:
   TDirReader() = default;
@@ -52,7 +53,7 @@ class TDirReader {
   TDirReader(const TDirReader&) = delete;
   TDirReader& operator=(const TDirReader&) = delete;
 
-  // Opens the folder ("" stands for "/"); false when it cannot be read.
+  // Opens and reads the folder ("" stands for "/"); false when it cannot be read.
   bool Open(const std::string& folder);
   bool Next(TDirEntry& entry);
   // Device and inode of the open folder, to notice a folder reached twice through links.
@@ -60,7 +61,18 @@ class TDirReader {
   void Close();
 
  private:
-  __dirstream* Dir_ = nullptr;
+  struct TItem {
+    uint64_t Head;    // 8 bytes after the start all names share, big-endian, zero-padded
+    uint32_t Offset;  // into Names_
+    uint16_t Length;  // a name has at most 255 bytes
+    TEntryKind Kind;
+  };
+  void SortByName(size_t common);
+  bool HaveIdentity_ = false;
+  uint64_t Device_ = 0, Inode_ = 0;
+  std::string Names_;  // every name, one after another
+  std::vector<TItem> Items_;
+  size_t Next_ = 0;
 };
 
 // Wildcard match of a file name against a mask of '*' and '?', letter case of ASCII ignored,
