@@ -45,4 +45,16 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
   return result;
 }
 
+std::string MakeLocale(const std::string& folder, const std::string& source,
+                       const std::string& charmap) {
+  const std::string name = source + "." + charmap;
+  for (const char* program : {"/usr/bin/localedef", "/usr/sbin/localedef"}) {
+    if (access(program, X_OK) != 0) continue;
+    // localedef warns (status 1) about some sources yet writes a usable locale.
+    RunCommand(program, {"-i", source, "-f", charmap, folder + "/" + name});
+    if (access((folder + "/" + name + "/LC_CTYPE").c_str(), R_OK) == 0) return name;
+  }
+  return "";
+}
+
 }  // namespace tunaro::test
