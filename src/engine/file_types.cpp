@@ -81,8 +81,20 @@ std::string CountCaption(std::string_view extension) {
 }
 
 int FileTypeRowByName(std::string_view name) {
+  // "MP3" is the same type as "mp3", as the window's type box and the scan see it.
+  auto same = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      char x = a[i], y = b[i];
+      if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+      if (x != y) return false;
+    }
+    return true;
+  };
   for (size_t row = 0; row < kFileTypes.size(); ++row)
-    if (std::string_view(kFileTypes[row].Extension).substr(1) == name) return static_cast<int>(row);
+    if (same(std::string_view(kFileTypes[row].Extension).substr(1), name))
+      return static_cast<int>(row);
   return -1;
 }
 

@@ -41,7 +41,8 @@ TReaderKind ReaderForExtension(std::string_view extension);
 // upper-cased, followed by "文件数量：".
 std::string CountCaption(std::string_view extension);
 
-// Row of the type box for a short type name such as "mp3" or "ram"; -1 when there is none.
+// Row of the type box for a short type name such as "mp3" or "ram", letter case of ASCII
+// ignored; -1 when there is none.
 int FileTypeRowByName(std::string_view name);
 
 }  // namespace tunaro::engine

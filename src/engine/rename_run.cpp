@@ -79,20 +79,18 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     }
     const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
-    bool renamed;
-    if (settings.DryRun) {
-      renamed = dry.Rename(oldPath, newPath);
-    } else {
-      int32_t attr = tags::LastOpenedAttributes(oldPath);
-      if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
-      if (attr != -1 && (attr & platform::faReadOnly) &&
-          platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
-        ++c.Failure;  // no log line for this one
-        host.FileDone({oldPath, newPath, false});
-        continue;
-      }
-      renamed = platform::RenameNoReplace(oldPath, newPath) == 0;
+    // A read-only flag that cannot be cleared fails the file; a dry run asks whether it could.
+    int32_t attr = tags::LastOpenedAttributes(oldPath);
+    if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
+    if (attr != -1 && (attr & platform::faReadOnly) &&
+        (settings.DryRun ? platform::AttributesChangeable(oldPath) != 0
+                         : platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0)) {
+      ++c.Failure;  // no log line for this one
+      host.FileDone({oldPath, newPath, false});
+      continue;
     }
+    const bool renamed = settings.DryRun ? dry.Rename(oldPath, newPath)
+                                         : platform::RenameNoReplace(oldPath, newPath) == 0;
     if (renamed) {
       ++c.Success;
       host.FileDone({oldPath, newPath, true});

@@ -23,4 +23,8 @@ std::string WideCharToGbk(char16_t ch);
 
 bool IsValidUtf8(std::string_view bytes);
 
+// A text of the C library in the current locale's codeset (LC_CTYPE), such as strftime's, as
+// UTF-8, the file system's encoding. A byte the codeset does not hold becomes "?".
+std::string LocaleTextToUtf8(std::string_view text);
+
 }  // namespace tunaro::platform

@@ -32,6 +32,10 @@ int32_t GetOwnAttributes(const std::string& path);
 // Sets the read-only flag as asked (the other flags are not stored on this system).
 // Clearing read-only sets the owner write bit. Returns 0 or the errno.
 int SetAttributes(const std::string& path, int32_t attributes);
+// Whether SetAttributes could change the flags of the path, asked without changing anything:
+// 0, or the errno it would fail with (EPERM: another user's file, EROFS: a read-only file
+// system, or the errno of reading the attributes).
+int AttributesChangeable(const std::string& path);
 
 // What a directory entry is, taken from the directory itself when it says so, so that a
 // plain listing needs no stat per entry.

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +57,17 @@ int SetAttributes(const std::string& path, int32_t attributes) {
     mode |= S_IWUSR;
   if (mode == (st.st_mode & 07777)) return 0;
   return chmod(path.c_str(), mode) == 0 ? 0 : errno;
+}
+
+int AttributesChangeable(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return errno;
+  // Only the owner (or root) may change a file's mode.
+  const uid_t user = geteuid();
+  if (user != 0 && st.st_uid != user) return EPERM;
+  struct statvfs fs;
+  if (statvfs(path.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0) return EROFS;
+  return 0;
 }
 
 TDirReader::~TDirReader() {

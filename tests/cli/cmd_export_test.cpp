@@ -41,7 +41,7 @@ TEST_F(CmdExportTest, WritesTheFolderListUnderTheNameGiven) {
 
 TEST_F(CmdExportTest, TypeAndSubfolders) {
   const std::string out = Dir / "list.m3u";
-  ASSERT_EQ(Cli({"-f", "m3u", "-t", "ogg", Music, out}).first, 0);
+  ASSERT_EQ(Cli({"-f", "m3u", "-t", "OGG", Music, out}).first, 0);
   EXPECT_EQ(ReadFile(out), "#EXTM3U\r\n" + Music + "/c.ogg\r\n");
   // The recursive scan takes the extension byte for byte: b.MP3 is left out.
   ASSERT_EQ(Cli({"-r", "-f", "html", Music, out}).first, 0);

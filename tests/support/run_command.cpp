@@ -33,6 +33,7 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
     dup2(e, 2);
     dup2(in, 0);
     if (!setting.Folder.empty() && chdir(setting.Folder.c_str()) != 0) _exit(126);
+    if (setting.User >= 0 && (setgid(setting.User) != 0 || setuid(setting.User) != 0)) _exit(125);
     for (const auto& [name, value] : setting.Env) setenv(name.c_str(), value.c_str(), 1);
     execv(program.c_str(), argv.data());
     _exit(127);

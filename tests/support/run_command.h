@@ -19,6 +19,7 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
 struct TCommandSetting {
   std::string Folder;                                    // current folder; "" keeps ours
   std::vector<std::pair<std::string, std::string>> Env;  // variables set for the program
+  int User = -1;  // run as this user id (and group id) when we are root; -1 keeps ours
 };
 
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
