@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev googletest
+  nlohmann-json3-dev
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
 )

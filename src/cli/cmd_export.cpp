@@ -7,6 +7,7 @@
 #include "engine/file_types.h"
 #include "engine/list_export.h"
 #include "engine/scan.h"
+#include "platform/fs.h"
 
 namespace tunaro::cli {
 
@@ -56,7 +57,8 @@ int CmdExport(int argc, char** argv) {
   state.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
   state.ProcessSubDirectory = args.Has("-r");
 
-  std::string folder = args.Operands[0];
+  // Full paths: a playlist or page is opened from elsewhere than the folder it was made in.
+  std::string folder = platform::AbsolutePath(args.Operands[0]);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   engine::FolderRefresh(host, folder);
   host.EndProgress();

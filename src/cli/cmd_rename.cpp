@@ -1,11 +1,11 @@
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/args.h"
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "engine/rename_run.h"
 #include "engine/scan.h"
+#include "platform/fs.h"
 #include "platform/shell_folder_info.h"
 
 namespace tunaro::cli {
@@ -37,10 +37,8 @@ int CmdRename(int argc, char** argv) {
   state.CreateUndoBatch = args.Has("--undo");
 
   // Full paths, as the window gives: the log and the undo file must name the files wherever
-  // they are read from.
-  std::error_code ec;
-  std::string folder = std::filesystem::absolute(args.Operands[0], ec).lexically_normal().string();
-  if (ec) folder = args.Operands[0];
+  // they are read from. ".." is left to the system: "link/.." is the link target's parent.
+  std::string folder = platform::AbsolutePath(args.Operands[0]);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   engine::FolderRefresh(host, folder);
   if (host.Entries().Count() == 0) {

@@ -1,14 +1,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "cli/args.h"
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "engine/undo_replay.h"
+#include "platform/fs.h"
 #include "platform/io_error.h"
 
 namespace tunaro::cli {
@@ -31,16 +30,10 @@ int CmdUndo(int argc, char** argv) {
     return kExitUsage;
   }
   const std::string& batchPath = args.Operands[0];
-  std::ifstream in(batchPath, std::ios::binary);
-  if (!in) {
+  std::string bytes;
+  if (const int err = platform::ReadRegularFile(batchPath, bytes)) {
     std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
-                 platform::IoErrorText(errno != 0 ? errno : ENOENT).c_str());
-    return kExitUsage;
-  }
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) {
-    std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
-                 platform::IoErrorText(EIO).c_str());
+                 platform::IoErrorText(err).c_str());
     return kExitUsage;
   }
 

@@ -25,8 +25,9 @@ std::string_view ExtensionOf(TExportForm form) {
 }
 
 // Paths are the file system's bytes; the lists are GBK like everything else the program writes.
+// A list is read from elsewhere than the current folder, so every entry is a full path.
 std::string PathBytes(const std::string& path) {
-  return platform::Utf8ToGbkOrRaw(path);
+  return platform::Utf8ToGbkOrRaw(path.starts_with('/') ? path : platform::AbsolutePath(path));
 }
 
 // A file name on this system may hold < > and ", which would end the attribute or open a tag

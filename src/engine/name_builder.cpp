@@ -1,5 +1,7 @@
 #include "engine/name_builder.h"
 
+#include <utility>
+
 namespace tunaro::engine {
 
 std::string TrackText(uint8_t track) {
@@ -11,42 +13,72 @@ namespace {
 
 // Replaces every occurrence, resuming after each inserted value: always ends.
 std::string ReplaceAfterEach(std::string text, const std::string& placeholder,
-                             const std::string& value) {
+                             const std::string& value, size_t maxSize) {
   size_t from = 0;
   for (size_t at; (at = text.find(placeholder, from)) != std::string::npos;) {
     text.replace(at, placeholder.size(), value);
+    if (text.size() > maxSize) break;
     from = at + value.size();
   }
+  if (text.size() > maxSize) text.resize(maxSize);
   return text;
 }
 
 // Replaces every occurrence with the search restarted at the beginning after each hit, so
 // that a "%" joined to an inserted value's leading digit is found again. Restarting one byte
-// before the last hit gives the same result, since nothing before it changed. Some values
-// regrow the placeholder without end (one holding it, or "11%%" under "%%1"); when the count
-// of replacements passes what any ending expansion needs, the text is expanded instead by
-// resuming after each inserted value.
-std::string ReplaceFromStart(const std::string& original, const std::string& placeholder,
-                             const std::string& value) {
-  if (value.find(placeholder) != std::string::npos)
-    return ReplaceAfterEach(original, placeholder, value);
-  std::string text = original;
-  const size_t budget = 2 * original.size() + 8;
+// before the last hit gives the same result, since nothing before it changed and no
+// occurrence lay there. Values that regrow the placeholder without end are inserted once per
+// occurrence instead.
+std::string ReplaceFromStart(std::string text, const std::string& placeholder,
+                             const std::string& value, size_t maxSize) {
+  if (!ExpansionEnds(text, placeholder, value))
+    return ReplaceAfterEach(std::move(text), placeholder, value, maxSize);
   size_t from = 0;
-  for (size_t steps = 0, at; (at = text.find(placeholder, from)) != std::string::npos; ++steps) {
-    if (steps > budget) return ReplaceAfterEach(original, placeholder, value);
+  for (size_t at; (at = text.find(placeholder, from)) != std::string::npos;) {
     text.replace(at, placeholder.size(), value);
+    if (text.size() > maxSize) break;
     from = at > 0 ? at - 1 : 0;
   }
+  if (text.size() > maxSize) text.resize(maxSize);
   return text;
 }
 
 }  // namespace
 
-std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values) {
-  std::string text(tmpl);
+// With a = '%' and b the digit: a replacement makes a new "ab" only where the value meets
+// its neighbours, an "a" before a value that starts with b, or a value that ends with a
+// before a "b". A value holding "ab" keeps one in the text forever. Otherwise, unless the
+// value both starts with b and ends with a, every "ab" replaced uses an a (or a b) of the
+// text as it was, so the steps are at most that many. A value b^p u a^q (u neither starts
+// with b nor ends with a) turns a run a^m b^n into a^(m-1) b^p u a^q b^(n-1), two runs that
+// go on alone: with p, q >= 2 the run a^q b^(p-1) comes back after two steps for ever, and it
+// is reached from any a^m b^n with m >= 2 or n >= 2; with p or q equal to 1, or m = n = 1, it
+// ends. u empty behaves the same (checked by brute force in the tests).
+bool ExpansionEnds(std::string_view text, std::string_view placeholder, std::string_view value) {
+  if (value.find(placeholder) != std::string_view::npos)
+    return text.find(placeholder) == std::string_view::npos;
+  const char a = placeholder[0], b = placeholder[1];
+  size_t p = 0, q = 0;
+  while (p < value.size() && value[p] == b) ++p;
+  while (q < value.size() && value[value.size() - 1 - q] == a) ++q;
+  if (p < 2 || q < 2) return true;
+  // Look for a run a^m b^n with m >= 2 or n >= 2, also one that forms once a lone "ab" has
+  // become ... a^q and joins the a's of the next "a^k b".
+  for (size_t at = text.find(placeholder); at != std::string_view::npos;
+       at = text.find(placeholder, at + 2)) {
+    if (at > 0 && text[at - 1] == a) return false;
+    size_t next = at + 2;
+    if (next < text.size() && text[next] == b) return false;
+    while (next < text.size() && text[next] == a) ++next;
+    if (next > at + 2 && next < text.size() && text[next] == b) return false;
+  }
+  return true;
+}
+
+std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values, size_t maxSize) {
+  std::string text(tmpl.substr(0, maxSize));
   for (size_t k = 0; k < values.size(); ++k)
-    text = ReplaceFromStart(text, "%" + std::to_string(k + 1), values[k]);
+    text = ReplaceFromStart(std::move(text), "%" + std::to_string(k + 1), values[k], maxSize);
   return text;
 }
 

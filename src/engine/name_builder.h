@@ -15,9 +15,19 @@ using TFieldValues = std::array<std::string, 6>;  // %1 .. %6
 std::string TrackText(uint8_t track);
 
 // Replaces %1 by the first value, then %2 by the second, ... %6, each over the result of the
-// previous step. A value that would regrow its own placeholder without end is inserted
-// once per occurrence instead, so the expansion always ends.
-std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values);
+// previous step; after each replacement the search for the same placeholder starts again at
+// the beginning. Where that never ends (a value that regrows its placeholder for ever, see
+// ExpansionEnds) the value is inserted once per occurrence instead. An ending expansion can
+// still grow exponentially ("111%" under "%%%%%%%%%%1" gives 3^10 digits), and no file name
+// is longer than a few hundred bytes: each placeholder's expansion stops as soon as the text
+// passes maxSize bytes, and the text is cut to maxSize.
+inline constexpr size_t kMaxExpandedSize = 4096;
+std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values,
+                           size_t maxSize = kMaxExpandedSize);
+
+// Whether replacing the placeholder ("%" and a digit) by the value, searching again from the
+// beginning after each replacement, ends on this text.
+bool ExpansionEnds(std::string_view text, std::string_view placeholder, std::string_view value);
 
 // Whether the template holds a placeholder and every one it holds has an empty value (blanks
 // only). Track text "00" counts as empty: it stands for a missing track number.

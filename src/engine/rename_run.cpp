@@ -79,13 +79,24 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     }
     const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
+    // A read-only flag that cannot be cleared fails the file; a dry run asks whether it could.
+    int32_t attr = tags::LastOpenedAttributes(oldPath);
+    if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
+    if (attr != -1 && (attr & platform::faReadOnly) &&
+        (settings.DryRun ? platform::AttributesChangeable(oldPath) != 0
+                         : platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0)) {
+      ++c.Failure;  // no log line for this one
+      host.FileDone({oldPath, newPath, false});
+      continue;
+    }
+
     // The undo line goes to the file before the rename and is taken back if the rename is
     // refused: whenever the process stops, every renamed file has its line. A name already
-    // taken gets no line at all, which leaves only a rare race (another process taking the
+    // taken gets no line at all (asked only when an undo line is written: the rename itself
+    // never replaces a file), which leaves only a rare race (another process taking the
     // name just then) where a kill could leave a line naming another file; the replay then
     // refuses it, as it never replaces. The log line follows the rename: it reports what
     // happened.
-    // Only asked when an undo line is written: the rename itself never replaces a file.
     const bool taken = makeUndo && newPath != oldPath && platform::FileExists(newPath);
     bool undoLine = false;
     if (makeUndo && !taken) {
@@ -93,21 +104,9 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
       if (error) break;  // no rename that no line could undo
       undoLine = true;
     }
-    bool renamed;
-    if (settings.DryRun) {
-      renamed = dry.Rename(oldPath, newPath);
-    } else {
-      int32_t attr = tags::LastOpenedAttributes(oldPath);
-      if (attr == -1) attr = platform::GetAttributes(oldPath);
-      if (attr != -1 && (attr & platform::faReadOnly) &&
-          platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0) {
-        ++c.Failure;  // no log line for this one
-        host.FileDone({oldPath, newPath, false});
-        if (undoLine) error = undo.Refused();
-        continue;
-      }
-      renamed = !taken && platform::RenameNoReplace(oldPath, newPath) == 0;
-    }
+    const bool renamed = settings.DryRun
+                             ? dry.Rename(oldPath, newPath)
+                             : !taken && platform::RenameNoReplace(oldPath, newPath) == 0;
     if (renamed) {
       ++c.Success;
       host.FileDone({oldPath, newPath, true});

@@ -2,6 +2,8 @@
 
 #include <langinfo.h>
 
+#include "platform/codec.h"
+
 namespace tunaro::platform {
 
 namespace {
@@ -9,7 +11,8 @@ namespace {
 std::string Format(const char* format, const std::tm& t) {
   char buf[256];
   const size_t n = std::strftime(buf, sizeof buf, format, &t);
-  return std::string(buf, n);
+  // strftime writes the locale's codeset (GBK under zh_CN.GBK); the texts go into a file name.
+  return LocaleTextToUtf8(std::string_view(buf, n));
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ struct TDateTimeTexts {
   std::string LongTime;   // the user's long time format, e.g. 9:05:07
 };
 
-// Formats a broken-down local time with the locale's date (D_FMT) and time (T_FMT) formats.
+// Formats a broken-down local time with the locale's date (D_FMT) and time (T_FMT) formats,
+// as UTF-8 whatever the locale's codeset.
 TDateTimeTexts FormatDateTime(const std::tm& local);
 
 // The current local date and time, formatted.

@@ -44,4 +44,8 @@ std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage);
 // GBK bytes of 原 read as U+052D), so the UTF-8 reading is weighed before it is chosen.
 bool AutoTakesAsUtf8(std::string_view bytes);
 
+// A text of the C library in the current locale's codeset (LC_CTYPE), such as strftime's, as
+// UTF-8, the file system's encoding. A byte the codeset does not hold becomes "?".
+std::string LocaleTextToUtf8(std::string_view text);
+
 }  // namespace tunaro::platform

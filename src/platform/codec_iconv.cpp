@@ -1,8 +1,11 @@
 #include <iconv.h>
+#include <langinfo.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
+
+#include <memory>
 
 #include "platform/codec.h"
 
@@ -334,6 +337,24 @@ bool IsValidUtf8(std::string_view s) {
     i += n;
   }
   return true;
+}
+
+std::string LocaleTextToUtf8(std::string_view text) {
+  const char* codeset = nl_langinfo(CODESET);
+  if (IsAscii(text) || codeset == nullptr || std::string_view(codeset) == "UTF-8") {
+    return std::string(text);
+  }
+  // The locale may change between calls: the converter follows its codeset.
+  thread_local std::string openedFor;
+  thread_local std::unique_ptr<TConverter> converter;
+  if (!converter || openedFor != codeset) {
+    converter = std::make_unique<TConverter>("UTF-8", codeset);
+    openedFor = codeset;
+  }
+  std::string out;
+  if (!converter->Convert(text, out, "?", [](std::string_view) { return size_t{1}; }))
+    return std::string(text);
+  return out;
 }
 
 }  // namespace tunaro::platform

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/io_error.h"
-
-struct __dirstream;
 
 namespace tunaro::platform {
 
@@ -27,9 +26,16 @@ enum : int32_t {
 int32_t AttributesFromMode(uint32_t mode, std::string_view path);
 // Attributes of the path (links followed), or -1 when it cannot be read.
 int32_t GetAttributes(const std::string& path);
+// Attributes of the name itself, a link not followed: a link has no mode of its own on this
+// system, so it is never read-only, and clearing read-only on it must not touch its target.
+int32_t GetOwnAttributes(const std::string& path);
 // Sets the read-only flag as asked (the other flags are not stored on this system).
 // Clearing read-only sets the owner write bit. Returns 0 or the errno.
 int SetAttributes(const std::string& path, int32_t attributes);
+// Whether SetAttributes could change the flags of the path, asked without changing anything:
+// 0, or the errno it would fail with (EPERM: another user's file, EROFS: a read-only file
+// system, or the errno of reading the attributes).
+int AttributesChangeable(const std::string& path);
 
 // What a directory entry is, taken from the directory itself when it says so, so that a
 // plain listing needs no stat per entry.
@@ -40,8 +46,10 @@ struct TDirEntry {
   TEntryKind Kind = TEntryKind::Other;
 };
 
-// Reads one directory in the file system's order, without "." and "..". A link is reported
-// as what it points to; a dangling link or a device, FIFO or socket is Other.
+// Reads one directory, without "." and "..", in the byte order of the names: the system's
+// own order is arbitrary (hash order on ext4), and which of two files yielding the same new
+// name wins must not depend on it. A link is reported as what it points to; a dangling link
+// or a device, FIFO or socket is Other.
 class TDirReader {
  public:
   TDirReader() = default;
@@ -49,7 +57,7 @@ class TDirReader {
   TDirReader(const TDirReader&) = delete;
   TDirReader& operator=(const TDirReader&) = delete;
 
-  // Opens the folder ("" stands for "/"); false when it cannot be read.
+  // Opens and reads the folder ("" stands for "/"); false when it cannot be read.
   bool Open(const std::string& folder);
   bool Next(TDirEntry& entry);
   // Device and inode of the open folder, to notice a folder reached twice through links.
@@ -57,7 +65,18 @@ class TDirReader {
   void Close();
 
  private:
-  __dirstream* Dir_ = nullptr;
+  struct TItem {
+    uint64_t Head;    // 8 bytes after the start all names share, big-endian, zero-padded
+    uint32_t Offset;  // into Names_
+    uint16_t Length;  // a name has at most 255 bytes
+    TEntryKind Kind;
+  };
+  void SortByName(size_t common);
+  bool HaveIdentity_ = false;
+  uint64_t Device_ = 0, Inode_ = 0;
+  std::string Names_;  // every name, one after another
+  std::vector<TItem> Items_;
+  size_t Next_ = 0;
 };
 
 // Wildcard match of a file name against a mask of '*' and '?', letter case of ASCII ignored,
@@ -70,6 +89,26 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
 
 bool FileExists(const std::string& path);
+
+// A regular file opened for reading. The path is looked at before it is opened, so a FIFO,
+// device or socket (or a link to one) is refused without an open, which could block or
+// have effects; after the open the file must still be the one looked at.
+struct TReadableFile {
+  int Fd = -1;
+  int64_t Size = 0;
+  int32_t OwnAttributes = -1;  // as GetOwnAttributes gives
+};
+// Returns 0 or the errno; EACCES for anything that is not a regular file.
+int OpenRegularFile(const std::string& path, TReadableFile& file);
+// The whole content of a regular file, refused as OpenRegularFile refuses. Returns 0 or the
+// errno.
+int ReadRegularFile(const std::string& path, std::string& bytes);
+
+// A relative path made absolute by putting the current folder in front. Nothing is folded:
+// "link/.." names the parent of the link's target, which only the system can resolve, so
+// ".." stays; "." components and repeated slashes go, they change nothing. An absolute path
+// is cleaned the same way. When the current folder cannot be read the path is returned as is.
+std::string AbsolutePath(const std::string& path);
 
 // A text file written from byte strings. Every write is checked; the first error stops
 // further writing and is kept, so that the caller can report it and still close.

@@ -1,5 +1,5 @@
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "platform/fs.h"
 #include "platform/user_folders.h"
@@ -11,7 +11,9 @@ namespace {
 // Reads $XDG_CONFIG_HOME/user-dirs.dirs: lines XDG_NAME_DIR="$HOME/Folder" or "/abs".
 std::map<std::string, std::string> ReadUserDirs(const TUserEnvironment& env) {
   std::map<std::string, std::string> dirs;
-  std::ifstream in(env.ConfigHome + "/user-dirs.dirs");
+  std::string bytes;
+  ReadRegularFile(env.ConfigHome + "/user-dirs.dirs", bytes);  // missing: no folders named
+  std::istringstream in(bytes);
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;

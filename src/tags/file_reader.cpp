@@ -1,7 +1,5 @@
 #include "tags/file_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,18 +32,12 @@ TReadOnlyFile::~TReadOnlyFile() {
 bool TReadOnlyFile::Open(const std::string& path) {
   Close();
   gLastOpened.Attributes = -1;
-  // O_NONBLOCK: opening a FIFO must not wait for a writer; the type test below refuses it.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  Fd_ = fd;
-  Size_ = st.st_size;
+  platform::TReadableFile file;
+  if (platform::OpenRegularFile(path, file) != 0) return false;
+  Fd_ = file.Fd;
+  Size_ = file.Size;
   gLastOpened.Path = path;
-  gLastOpened.Attributes = platform::AttributesFromMode(st.st_mode, path);
+  gLastOpened.Attributes = file.OwnAttributes;
   Position_ = 0;
   return true;
 }

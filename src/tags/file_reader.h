@@ -18,8 +18,8 @@ class TReadOnlyFile {
   TReadOnlyFile(const TReadOnlyFile&) = delete;
   TReadOnlyFile& operator=(const TReadOnlyFile&) = delete;
 
-  // Opens for reading only. Anything but a regular file (or a link to one) is refused, so a
-  // FIFO or device named like an audio file never blocks or feeds endless data.
+  // Opens for reading only. Anything but a regular file (or a link to one) is refused before
+  // it is opened, so a FIFO or device named like an audio file is never touched.
   bool Open(const std::string& path);
   bool IsOpen() const { return Fd_ >= 0; }
   // Size in bytes at open time.
@@ -57,7 +57,8 @@ class TReadOnlyFile {
 };
 
 // The attributes of the file that the last Open on this thread opened, when it was `path`;
-// -1 otherwise. A reader has just asked the system about the file, so the rename run that
+// -1 otherwise. They are the name's own, as platform::GetOwnAttributes gives: a link is
+// never read-only. A reader has just asked the system about the file, so the rename run that
 // follows need not ask again: on a virtual machine each system call is most of a file's cost.
 int32_t LastOpenedAttributes(const std::string& path);
 

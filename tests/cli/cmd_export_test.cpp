@@ -29,21 +29,19 @@ class CmdExportTest : public ::testing::Test {
   const std::string Music = Dir / "music";
 };
 
-// The list is the folder refresh's, in the file system's order: compare it sorted.
+// The list is the folder refresh's, in the byte order of the names.
 TEST_F(CmdExportTest, WritesTheFolderListUnderTheNameGiven) {
   const std::string out = Dir.Write("list.txt", std::string(5000, 'z'));
   const auto [status, output] = Cli({"-f", "pls", Music, out});
   ASSERT_EQ(status, 0) << output;
-  const std::string pls = ReadFile(out);
-  const bool aFirst = pls.find("File1=" + Music + "/a.mp3") != std::string::npos;
-  const std::string first = aFirst ? "/a.mp3" : "/b.MP3", second = aFirst ? "/b.MP3" : "/a.mp3";
-  EXPECT_EQ(pls, "[playlist]\r\nFile1=" + Music + first + "\r\nFile2=" + Music + second + "\r\n");
+  EXPECT_EQ(ReadFile(out),
+            "[playlist]\r\nFile1=" + Music + "/a.mp3\r\nFile2=" + Music + "/b.MP3\r\n");
   EXPECT_FALSE(Exists(Dir / "list.pls"));
 }
 
 TEST_F(CmdExportTest, TypeAndSubfolders) {
   const std::string out = Dir / "list.m3u";
-  ASSERT_EQ(Cli({"-f", "m3u", "-t", "ogg", Music, out}).first, 0);
+  ASSERT_EQ(Cli({"-f", "m3u", "-t", "OGG", Music, out}).first, 0);
   EXPECT_EQ(ReadFile(out), "#EXTM3U\r\n" + Music + "/c.ogg\r\n");
   // The recursive scan takes the extension byte for byte: b.MP3 is left out.
   ASSERT_EQ(Cli({"-r", "-f", "html", Music, out}).first, 0);
@@ -51,6 +49,22 @@ TEST_F(CmdExportTest, TypeAndSubfolders) {
   EXPECT_NE(page.find("<p>2. <a href=\"file://"), std::string::npos);
   EXPECT_NE(page.find(Music + "/sub/d.mp3</a></p>\r\n"), std::string::npos);
   EXPECT_EQ(page.find("b.MP3"), std::string::npos);
+}
+
+// A relative folder still gives full paths: the list is opened from anywhere.
+TEST_F(CmdExportTest, RelativeFolderGivesFullPaths) {
+  Dir.Write("music/a&b.ogg", "x");
+  const std::string entry = Music + "/a&b.ogg";
+  const std::vector<std::pair<std::string, std::string>> forms = {
+      {"m3u", "#EXTM3U\r\n" + entry + "\r\n"},
+      {"pls", "[playlist]\r\nFile1=" + entry + "\r\n"},
+      {"html", "<p>1. <a href=\"file://" + entry + "\">" + entry + "</a></p>\r\n"}};
+  for (const auto& [form, expected] : forms) {
+    const auto r = RunCommand(TUNARO_CLI, {"export", "-f", form, "-t", "ogg", "music", "out"},
+                              {Dir.Path(), {}});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(ReadFile(Dir / "out").find(expected), std::string::npos) << form;
+  }
 }
 
 struct TFailCase {

@@ -1,6 +1,9 @@
 // tunaro-cli rename and tags, run as programs on real folders.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "engine/run_files.h"
@@ -52,6 +55,31 @@ TEST_F(CmdRenameTest, RelativeFolderIsLoggedWithFullPaths) {
             std::string::npos);
 }
 
+// "lnk/.." is the parent of the link's target, as the shell's ls shows, not the current folder.
+TEST_F(CmdRenameTest, DotDotAfterALinkNamesTheTargetsParent) {
+  Music.Write("here/a.mp3", TaggedMp3("Here", "X"));
+  Music.Write("there/b.mp3", TaggedMp3("There", "Y"));
+  Music.MakeDir("there/deep");
+  ASSERT_EQ(symlink((Music / "there/deep").c_str(), (Music / "here/lnk").c_str()), 0);
+  for (const std::string& arg :
+       std::vector<std::string>{"lnk/..", "./lnk/../", Music / "here/lnk/.."}) {
+    const auto r = RunCommand(TUNARO_CLI, {"rename", "--undo", "--log-dir", Desktop.Path(), arg},
+                              {Music / "here", {}});
+    EXPECT_EQ(r.Status, 0) << arg << r.Err;
+    EXPECT_EQ(Music.List("here"), (std::vector<std::string>{"a.mp3", "lnk"})) << arg;
+    EXPECT_EQ(Music.List("there"), (std::vector<std::string>{"There - Y.mp3", "deep"})) << arg;
+    // The undo file names the file by a path that reaches it from anywhere.
+    ASSERT_EQ(Desktop.List().size(), 1u);
+    const std::string undo = ReadFile(Desktop / Desktop.List()[0]);
+    const size_t at = undo.find("ren \"/");
+    ASSERT_NE(at, std::string::npos) << undo;
+    const std::string renamed = undo.substr(at + 5, undo.find('"', at + 5) - at - 5);
+    EXPECT_TRUE(Exists(renamed)) << renamed;
+    std::filesystem::remove(Desktop / Desktop.List()[0]);
+    std::filesystem::rename(Music / "there/There - Y.mp3", Music / "there/b.mp3");
+  }
+}
+
 TEST_F(CmdRenameTest, DryRunChangesNothing) {
   Music.Write("a.mp3", TaggedMp3("A", "B"));
   const auto r = Cli({"rename", "-n", "--log", "--log-dir", Desktop.Path(), Music.Path()});
@@ -71,6 +99,57 @@ TEST_F(CmdRenameTest, WritesGbkLogAndUndoIntoTheGivenFolder) {
   const std::string log = ReadFile(Desktop / engine::kRunLogName);
   EXPECT_NE(log.find(platform::Utf8ToGbk("成功：") + Music / "sub/a.mp3"), std::string::npos);
   EXPECT_NE(log.find(platform::Utf8ToGbk("换名失败：0 个\r\n")), std::string::npos);
+}
+
+// The type is a name like the window's box shows; its letter case does not matter.
+TEST_F(CmdRenameTest, TypeNameInCapitalsIsTheSameType) {
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  for (const char* type : {"MP3", "Mp3"}) {
+    const auto r = Cli({"rename", "-n", "-t", type, Music.Path()});
+    EXPECT_EQ(r.Status, 0) << type << r.Err;
+    EXPECT_NE(r.Out.find("成功：" + Music / "a.mp3 -> " + Music / "A - B.mp3"), std::string::npos);
+  }
+}
+
+// A read-only file of another user cannot be made writable: the run fails it, and the dry
+// run says so beforehand. The user's own read-only file is cleared and renamed by both.
+TEST_F(CmdRenameTest, DryRunPredictsAReadOnlyFlagThatCannotBeCleared) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to run as another user";
+  const int nobody = 65534;
+  ASSERT_EQ(chmod(Music.Path().c_str(), 0777), 0);
+  const std::string theirs = Music.Write("a.mp3", TaggedMp3("A", "B"));
+  const std::string mine = Music.Write("c.mp3", TaggedMp3("C", "D"));
+  ASSERT_EQ(chmod(theirs.c_str(), 0444), 0);
+  ASSERT_EQ(chown(mine.c_str(), nobody, nobody), 0);
+  ASSERT_EQ(chmod(mine.c_str(), 0444), 0);
+  const std::string expected = "失败：" + theirs + " -> " + Music / "A - B.mp3\n" + "成功：" +
+                               mine + " -> " + Music / "C - D.mp3\n";
+  const auto dry = RunCommand(TUNARO_CLI, {"rename", "-n", Music.Path()}, {"", {}, nobody});
+  EXPECT_EQ(dry.Status, 1) << dry.Err;
+  EXPECT_EQ(dry.Out.substr(0, expected.size()), expected);
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  const auto real = RunCommand(TUNARO_CLI, {"rename", Music.Path()}, {"", {}, nobody});
+  EXPECT_EQ(real.Status, 1) << real.Err;
+  EXPECT_EQ(real.Out, dry.Out);
+  EXPECT_EQ(Music.List(), (std::vector<std::string>{"C - D.mp3", "a.mp3"}));
+}
+
+// Under a GBK locale strftime writes GBK; the undo file's name must still be UTF-8, the file
+// system's encoding, like the rest of it.
+TEST_F(CmdRenameTest, UndoFileNameIsUtf8UnderAGbkLocale) {
+  TTempDir locales;
+  const std::string locale = MakeLocale(locales.Path(), "zh_CN", "GBK");
+  if (locale.empty()) GTEST_SKIP() << "cannot make the zh_CN.GBK locale here (no localedef)";
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  const auto r =
+      RunCommand(TUNARO_CLI, {"rename", "--undo", "--log-dir", Desktop.Path(), Music.Path()},
+                 {"", {{"LOCPATH", locales.Path()}, {"LC_ALL", locale}}});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  ASSERT_EQ(Desktop.List().size(), 1u);
+  const std::string name = Desktop.List()[0];
+  EXPECT_TRUE(platform::IsValidUtf8(name)) << name;
+  EXPECT_EQ(name.rfind("撤销自动改名(", 0), 0u) << name;
+  EXPECT_NE(name.find("年"), std::string::npos) << name;  // zh_CN's date format, in UTF-8
 }
 
 struct TUsageCase {

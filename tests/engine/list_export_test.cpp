@@ -100,6 +100,14 @@ TEST_F(ListExportTest, MarkupCharactersAreEscapedInThePageOnly) {
   EXPECT_EQ(Export(TExportForm::Pls, list, false), "[playlist]\r\nFile1=" + path + "\r\n");
 }
 
+// A relative entry (a drop from a script, say) is written with the current folder in front.
+TEST_F(ListExportTest, RelativeEntriesBecomeFullPaths) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(Export(TExportForm::M3u, MakeList({"d/a&b.mp3", "/m/c.mp3"}), false),
+            "#EXTM3U\r\n" + std::string(cwd) + "/d/a&b.mp3\r\n/m/c.mp3\r\n");
+}
+
 TEST_F(ListExportTest, ExportingAgainReplacesTheFile) {
   Dir.Write("list", std::string(100000, 'x'));
   Export(TExportForm::M3u, MakeList({"/m/a.mp3", "/m/b.mp3"}), false);

@@ -47,7 +47,105 @@ INSTANTIATE_TEST_SUITE_P(
         TExpandCase{"%11x", {"%", "", "", "", "", ""}, "%x"},
         // A value whose trailing "%" joins its own leading digit: inserted once per hit.
         TExpandCase{"%%1", {"11%%", "", "", "", "", ""}, "%11%%"},
-        TExpandCase{"%7 %0 %", {"A", "", "", "", "", ""}, "%7 %0 %"}));
+        TExpandCase{"%7 %0 %", {"A", "", "", "", "", ""}, "%7 %0 %"},
+        // Ends, after growing: each "%" before the run of 1s triples it.
+        TExpandCase{"%%%%1",
+                    {"111%", "", "", "", "", ""},
+                    "111111111111111111111111111"
+                    "111111111111111111111111111"
+                    "111111111111111111111111111%%%%"},
+        // A lone "%1" is replaced once even by a value that would regrow it next to a run.
+        TExpandCase{"x%1y", {"11%%", "", "", "", "", ""}, "x11%%y"}));
+
+// The expansion as described, literally: every search from the beginning. Gives false when
+// the text passes the size or the steps pass the budget (the value regrows the placeholder).
+bool Literal(std::string& text, const std::string& placeholder, const std::string& value,
+             size_t maxSize) {
+  for (size_t steps = 0, at; (at = text.find(placeholder)) != std::string::npos; ++steps) {
+    if (steps > 4 * maxSize) return false;
+    text.replace(at, placeholder.size(), value);
+    if (text.size() > maxSize) return false;
+  }
+  return true;
+}
+
+// All six placeholders, each by the literal expansion, or the fallback when that does not end.
+std::string Reference(const std::string& text, const TFieldValues& values, size_t maxSize) {
+  std::string result = text;
+  for (size_t k = 0; k < values.size(); ++k) {
+    const std::string placeholder = "%" + std::to_string(k + 1);
+    std::string literal = result;
+    if (Literal(literal, placeholder, values[k], maxSize)) {
+      result = literal;
+      continue;
+    }
+    for (size_t from = 0, at; (at = result.find(placeholder, from)) != std::string::npos;) {
+      result.replace(at, placeholder.size(), values[k]);
+      from = at + values[k].size();
+    }
+  }
+  return result;
+}
+
+std::vector<std::string> AllStrings(size_t maxLength) {
+  std::vector<std::string> all = {""};
+  for (size_t i = 0; all[i].size() < maxLength; ++i)
+    for (const char c : {'%', '1', '2', 'a'}) all.push_back(all[i] + c);
+  return all;
+}
+
+// Over every short text and value: the criterion says "ends" exactly when the literal
+// expansion ends (none that ends here comes near the size), and then the results agree.
+// (Texts of six bytes pass too, with a size of 1100; left out for time.)
+TEST(ExpansionEnds, AgreesWithTheLiteralExpansionOnEveryShortInput) {
+  constexpr size_t kSize = 600;
+  const auto all = AllStrings(5);
+  size_t ends = 0, endless = 0;
+  for (const auto& text : all) {
+    if (text.find("%1") == std::string::npos) continue;
+    for (const auto& value : all) {
+      if (value.find("%1") != std::string::npos) {  // regrows itself: the budget would say so
+        EXPECT_FALSE(ExpansionEnds(text, "%1", value));
+        continue;
+      }
+      std::string literal = text;
+      const bool literalEnds = Literal(literal, "%1", value, kSize);
+      ASSERT_EQ(ExpansionEnds(text, "%1", value), literalEnds) << text << " / " << value;
+      (literalEnds ? ends : endless)++;
+      if (literalEnds) {
+        ASSERT_EQ(ExpandTemplate(text, {value, "", "", "", "", ""}, kSize),
+                  Reference(text, {value, "", "", "", "", ""}, kSize))
+            << text << " / " << value;
+      }
+    }
+  }
+  EXPECT_GT(endless, 100u);
+  EXPECT_GT(ends, 100000u);
+}
+
+// Two placeholders after each other, against the literal expansion with the fallback.
+TEST(ExpandTemplate, AgreesWithTheLiteralExpansionOverTwoPlaceholders) {
+  constexpr size_t kSize = 250;
+  const auto texts = AllStrings(4), values1 = AllStrings(3), values2 = AllStrings(2);
+  for (const auto& text : texts)
+    for (const auto& v1 : values1)
+      for (const auto& v2 : values2) {
+        ASSERT_EQ(ExpandTemplate(text, {v1, v2, "", "", "", ""}, kSize),
+                  Reference(text, {v1, v2, "", "", "", ""}, kSize))
+            << text << " / " << v1 << " / " << v2;
+      }
+}
+
+// Growth that ends (after 3^20 digits here) stops once past the size and is cut to it; so
+// does an endless value inserted once per occurrence.
+TEST(ExpandTemplate, GrowthIsCutAtTheSize) {
+  const std::string name = ExpandTemplate("%%%%%%%%%%%%%%%%%%%%1", {"111%", "", "", "", "", ""});
+  EXPECT_EQ(name.size(), kMaxExpandedSize);
+  EXPECT_EQ(name.substr(0, 729), std::string(729, '1'));
+  const std::string endless = ExpandTemplate(std::string(3000, 'x') + "%1%1",
+                                             {"%1" + std::string(1000, 'y'), "", "", "", "", ""});
+  EXPECT_EQ(endless.size(), kMaxExpandedSize);
+}
 
 struct TFilterCase {
   std::string In, Out;

@@ -192,6 +192,24 @@ TEST_F(RenameRunTest, DryRunChangesNothingButAnswersAsTheRunWould) {
   EXPECT_FALSE(test::Exists(Desktop / kRunLogName));
 }
 
+// A link has no mode of its own: renaming it must leave its read-only target alone, also
+// when the target lies in another folder.
+TEST_F(RenameRunTest, RenamingALinkLeavesItsReadOnlyTargetAlone) {
+  TTempDir elsewhere;
+  const std::string target = elsewhere.Write("t.mp3", TaggedMp3("A", "B"));
+  ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+  ASSERT_EQ(symlink(target.c_str(), (Music / "a.mp3").c_str()), 0);
+  ListAndCheck({"a.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"A - B.mp3"});
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  // Without a reader's look first, the run asks the name itself.
+  EXPECT_EQ(platform::GetOwnAttributes(Music / "A - B.mp3") & platform::faReadOnly, 0);
+  EXPECT_NE(platform::GetAttributes(Music / "A - B.mp3") & platform::faReadOnly, 0);
+}
+
 TEST_F(RenameRunTest, TwoRunsAppendTwoLogSections) {
   Settings.KeepLog = true;
   ASSERT_FALSE(Run());

@@ -66,18 +66,70 @@ TEST_F(ScanTest, FoldersAreNeverEntriesButRecursiveScanDescends) {
   EXPECT_EQ(recursive.Run.Counters.Total, 2);
 }
 
-TEST_F(ScanTest, RecursiveScanIsDepthFirstInDirectoryOrder) {
-  Dir.Write("x.mp3", "x");
-  Dir.Write("S/in.mp3", "x");
-  Dir.Write("y.mp3", "x");
-  // Whatever order the file system gives, a subfolder's files come at the subfolder's place.
-  std::vector<std::string> order;
-  platform::TDirReader dir;
-  ASSERT_TRUE(dir.Open(Dir.Path()));
-  platform::TDirEntry e;
-  while (dir.Next(e)) order.push_back(e.Name == "S" ? Dir / "S/in.mp3" : Dir / std::string(e.Name));
+// Names made in a shuffled order come back in the byte order of the names (bytes >= 0x80
+// after ASCII), each subfolder's files at the subfolder's place, depth first.
+TEST_F(ScanTest, EntriesComeInNameOrderDepthFirst) {
+  const std::vector<std::string> sorted = {"0.mp3",
+                                           "A.mp3",
+                                           "B/a.mp3",
+                                           "B/z.mp3",
+                                           "Ba.mp3",
+                                           "a.mp3",
+                                           "a0.mp3",
+                                           "b/x.mp3",
+                                           "z.mp3",
+                                           "\x7F.mp3",
+                                           "\xC3\xA4.mp3",
+                                           "\xE6\xAD\x8C/1.mp3",
+                                           "\xE6\xAD\x8C.mp3",
+                                           "\xFF.mp3"};
+  std::vector<std::string> shuffled = sorted;
+  uint32_t seed = 12345;
+  for (size_t i = shuffled.size() - 1; i > 0; --i) {
+    seed = seed * 1103515245 + 12345;
+    std::swap(shuffled[i], shuffled[(seed >> 16) % (i + 1)]);
+  }
+  for (const auto& name : shuffled) Dir.Write(name, "x");
   RecursiveScan(Host, Folder());
-  EXPECT_EQ(Host.Paths(), order);
+  std::vector<std::string> expected;
+  for (const auto& name : sorted) expected.push_back(Dir / name);
+  EXPECT_EQ(Host.Paths(), expected);
+
+  TRecordingHost flat;
+  FlatScan(flat, Folder());
+  std::vector<std::string> top;
+  for (const auto& name : sorted)
+    if (name.find('/') == std::string::npos) top.push_back(Dir / name);
+  EXPECT_EQ(flat.Paths(), top);
+}
+
+// Large folders (hashed into many blocks on ext4) come sorted too: numbered names, names
+// sharing a long start and differing only late or in length, and arbitrary bytes.
+TEST(ScanOrder, LargeFoldersComeInByteOrder) {
+  std::vector<std::vector<std::string>> sets(3);
+  uint32_t seed = 7;
+  auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+  for (int i = 0; i < 3000; ++i) {
+    sets[0].push_back("track" + std::to_string(100000 + (i * 7919) % 3000) + ".mp3");
+    std::string tail = std::to_string(next() % 500);
+    sets[1].push_back("Same Artist - Same Album - " + tail + std::string(next() % 3, 'x') + ".mp3");
+    std::string bytes;
+    for (size_t k = next() % 12 + 1; k > 0; --k) bytes += static_cast<char>(next() % 254 + 1);
+    for (char& c : bytes)
+      if (c == '/') c = 'x';
+    if (bytes != "." && bytes != "..") sets[2].push_back(bytes);
+  }
+  for (auto& names : sets) {
+    TTempDir dir;
+    for (const auto& name : names) dir.Write(name, "");
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::vector<std::string> got;
+    platform::TDirReader reader;
+    ASSERT_TRUE(reader.Open(dir.Path()));
+    for (platform::TDirEntry e; reader.Next(e);) got.emplace_back(e.Name);
+    EXPECT_EQ(got, names);
+  }
 }
 
 TEST_F(ScanTest, SpecialFilesAndDanglingLinksAreNotEntries) {

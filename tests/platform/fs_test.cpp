@@ -164,5 +164,22 @@ TEST(IoErrorText, SpeaksTheRuntimesWords) {
     EXPECT_EQ(IoErrorText(c.Errno), c.Text) << c.Errno;
 }
 
+TEST(AbsolutePath, PutsTheCurrentFolderInFrontAndKeepsDotDot) {
+  char buf[4096];
+  ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
+  const std::string cwd = buf;
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"lnk/..", cwd + "/lnk/.."},
+      {"./lnk/../", cwd + "/lnk/../"},
+      {"a//b/./c", cwd + "/a/b/c"},
+      {".", cwd + "/"},
+      {"/x/lnk/..", "/x/lnk/.."},
+      {"/x/./y/", "/x/y/"},
+      {"//", "/"},
+      {"../a.mp3", cwd + "/../a.mp3"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(AbsolutePath(in), out) << in;
+}
+
 }  // namespace
 }  // namespace tunaro::platform

@@ -4,11 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "support/temp_dir.h"
 
 namespace tunaro::test {
 
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args) {
+  return RunCommand(program, args, {});
+}
+
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
+                          const TCommandSetting& setting) {
   TTempDir scratch;
   const std::string out = scratch / "out", err = scratch / "err";
   TCommandResult result;
@@ -25,6 +32,9 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
     dup2(o, 1);
     dup2(e, 2);
     dup2(in, 0);
+    if (!setting.Folder.empty() && chdir(setting.Folder.c_str()) != 0) _exit(126);
+    if (setting.User >= 0 && (setgid(setting.User) != 0 || setuid(setting.User) != 0)) _exit(125);
+    for (const auto& [name, value] : setting.Env) setenv(name.c_str(), value.c_str(), 1);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -34,6 +44,18 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
   result.Out = ReadFile(out);
   result.Err = ReadFile(err);
   return result;
+}
+
+std::string MakeLocale(const std::string& folder, const std::string& source,
+                       const std::string& charmap) {
+  const std::string name = source + "." + charmap;
+  for (const char* program : {"/usr/bin/localedef", "/usr/sbin/localedef"}) {
+    if (access(program, X_OK) != 0) continue;
+    // localedef warns (status 1) about some sources yet writes a usable locale.
+    RunCommand(program, {"-i", source, "-f", charmap, folder + "/" + name});
+    if (access((folder + "/" + name + "/LC_CTYPE").c_str(), R_OK) == 0) return name;
+  }
+  return "";
 }
 
 }  // namespace tunaro::test

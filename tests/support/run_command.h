@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tunaro::test {
@@ -14,5 +15,20 @@ struct TCommandResult {
 
 // Runs the program with the arguments (no shell involved) and collects both output streams.
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args);
+
+struct TCommandSetting {
+  std::string Folder;                                    // current folder; "" keeps ours
+  std::vector<std::pair<std::string, std::string>> Env;  // variables set for the program
+  int User = -1;  // run as this user id (and group id) when we are root; -1 keeps ours
+};
+
+TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
+                          const TCommandSetting& setting);
+
+// Compiles a locale (e.g. "de_DE", "UTF-8") into `folder`, for a program run with LOCPATH set
+// to the folder and LC_ALL to the name returned; the system's locales stay as they are.
+// Returns "" when this system cannot make it (no localedef or no locale sources).
+std::string MakeLocale(const std::string& folder, const std::string& source,
+                       const std::string& charmap);
 
 }  // namespace tunaro::test

@@ -1,6 +1,13 @@
 #include "tags/file_reader.h"
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +29,74 @@ TEST(ReadOnlyFile, RefusesAnythingButARegularFile) {
   EXPECT_FALSE(file.Open(dir / "none"));
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(file.ReadAt(0, nullptr, 0), -1);
+}
+
+// inotify sees every open of a watched file; a look at the path (stat) makes no event.
+class TOpenWatch {
+ public:
+  explicit TOpenWatch(const std::string& path) {
+    Fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (Fd_ >= 0) Watch_ = inotify_add_watch(Fd_, path.c_str(), IN_OPEN);
+  }
+  ~TOpenWatch() {
+    if (Fd_ >= 0) close(Fd_);
+  }
+  bool Ready() const { return Fd_ >= 0 && Watch_ >= 0; }
+  bool Opened() {
+    alignas(inotify_event) char buf[4096];
+    return read(Fd_, buf, sizeof buf) > 0;
+  }
+
+ private:
+  int Fd_ = -1;
+  int Watch_ = -1;
+};
+
+// A FIFO or device is refused without being opened at all, directly or through a link.
+TEST(ReadOnlyFile, SpecialFilesAreNeverOpened) {
+  TTempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((dir / "pipe.mp3").c_str(), (dir / "link.mp3").c_str()), 0);
+  // A device node of our own, so no other program's opens are seen; root may make one.
+  const bool device = mknod((dir / "null.mp3").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  struct TCase {
+    std::string Path, Watched;
+  };
+  std::vector<TCase> cases = {{dir / "pipe.mp3", dir / "pipe.mp3"},
+                              {dir / "link.mp3", dir / "pipe.mp3"}};
+  if (device) cases.push_back({dir / "null.mp3", dir / "null.mp3"});
+  for (const auto& c : cases) {
+    TOpenWatch watch(c.Watched);
+    ASSERT_TRUE(watch.Ready()) << c.Path;
+    TReadOnlyFile file;
+    EXPECT_FALSE(file.Open(c.Path));
+    EXPECT_FALSE(watch.Opened()) << c.Path << " was opened";
+    // The watch itself works: an open of our own is seen.
+    const int fd = open(c.Watched.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_TRUE(watch.Opened()) << c.Path;
+  }
+  if (!device) std::printf("no device node could be made here: only /dev/null is tried\n");
+  TReadOnlyFile file;
+  EXPECT_FALSE(file.Open("/dev/null"));
+}
+
+// The other readers of whole files (the undo file, the user folder list) refuse the same way.
+TEST(ReadRegularFile, ReadsRegularFilesOnly) {
+  TTempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe.bat").c_str(), 0644), 0);
+  TOpenWatch watch(dir / "pipe.bat");
+  std::string bytes = "old";
+  EXPECT_EQ(platform::ReadRegularFile(dir / "pipe.bat", bytes), EACCES);
+  EXPECT_FALSE(watch.Opened());
+  EXPECT_EQ(platform::ReadRegularFile("/dev/zero", bytes), EACCES);
+  EXPECT_EQ(platform::ReadRegularFile(dir.Path(), bytes), EACCES);
+  EXPECT_EQ(platform::ReadRegularFile(dir / "none", bytes), ENOENT);
+  EXPECT_EQ(bytes, "");
+  const std::string big(200000, 'x');
+  EXPECT_EQ(platform::ReadRegularFile(dir.Write("f", big), bytes), 0);
+  EXPECT_EQ(bytes, big);
 }
 
 TEST(ReadOnlyFile, SequentialReadsAcrossTheReadAheadMatchThePositionedOnes) {
