@@ -61,7 +61,10 @@ TEST_F(RenameMp3OggWmaTest, TagsPrintsTheFieldsOfEachReader) {
   for (const char* part :
        {R"("TID3v2":{"Load":true,"Found":true,"MajorVersion":3,"TagSize":896,"Title":"Some Title",)"
         R"("Artist":"Some Artist","Album":"Some Album","Track":5,"Year":"2002","Genre":"",)"
-        R"("Comment":"Nice"})",
+        R"("Comment":"Nice","Encodings":{"Title":0,)",
+        // The six values the rename takes, decoded.
+        R"("values":["Some Artist","Some Title","Some Album","2002","Nice","05"]})",
+        R"("values":["歌手","中文标题","专辑","","","05"]})",
         R"("TOggVorbis":{"Load":true,"Found":true,"FileSize":2515,"ChannelMode":1,)"
         R"("SampleRate":8000,)",
         R"("SampleCount":8000,"Title":"中文标题","Artist":"歌手","Album":"专辑","Track":5,)",
