@@ -72,9 +72,10 @@ bool ReadMP3(TReaders& r, const std::string& path, TCodePage cp, TFieldValues& v
     tags::TReadOnlyFile file;
     v1.Clear();
     v2.Clear();
+    // ID3v2 first: its read of the file's head brings a small file's ID3v1 tag along.
     if (file.Open(path)) {
-      v1.Load(file);
       v2.Load(file);
+      v1.Load(file);
     }
   }
   if (v1.Found && v2.Found) {

@@ -44,8 +44,15 @@ bool TReadOnlyFile::Open(const std::string& path) {
 
 int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
   if (Fd_ < 0 || offset < 0) return -1;
-  size_t done = 0;
   auto* out = static_cast<uint8_t*>(buffer);
+  // What the read-ahead window holds costs no system call: for a small file the first
+  // window is the whole file, ID3v1 and APE tags at its end included.
+  if (WindowLength_ > 0 && offset >= WindowStart_ &&
+      offset + static_cast<int64_t>(count) <= WindowStart_ + static_cast<int64_t>(WindowLength_)) {
+    std::memcpy(out, Window_.get() + (offset - WindowStart_), count);
+    return static_cast<int64_t>(count);
+  }
+  size_t done = 0;
   while (done < count) {
     const ssize_t n = ::pread(Fd_, out + done, count - done, offset + static_cast<int64_t>(done));
     if (n < 0) {
@@ -87,6 +94,7 @@ int64_t TReadOnlyFile::Read(void* buffer, size_t count) {
       Window_ = std::make_unique_for_overwrite<uint8_t[]>(want);
       WindowCapacity_ = want;
     }
+    WindowLength_ = 0;  // the fill must not be served from the window it replaces
     const int64_t n = ReadAt(Position_, Window_.get(), WindowCapacity_);
     if (n < 0) return -1;
     WindowStart_ = Position_;
