@@ -25,6 +25,9 @@ std::string Utf16LeToGbk(const uint8_t* data, size_t units);
 std::string WideCharToGbk(char16_t ch);
 
 bool IsValidUtf8(std::string_view bytes);
+// The length of the well-formed UTF-8 sequence that starts at `at` (1 for ASCII), 0 when
+// none does.
+size_t WellFormedUtf8Length(std::string_view bytes, size_t at);
 
 // The code page that legacy tag texts are decoded with: ID3v1, ID3v2 text of encoding 0,
 // RealMedia and TwinVQ store bytes without saying which code page they are in.

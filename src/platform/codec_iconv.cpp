@@ -71,19 +71,9 @@ size_t SkipGbk(std::string_view s) {
   return 1;
 }
 
+// A UTF-8 unit to skip: a whole well-formed sequence, else one byte.
 size_t Utf8SequenceLength(std::string_view s) {
-  const auto lead = static_cast<unsigned char>(s[0]);
-  size_t n = 1;
-  if (lead >= 0xF0 && lead <= 0xF4)
-    n = 4;
-  else if (lead >= 0xE0)
-    n = 3;
-  else if (lead >= 0xC2 && lead < 0xE0)
-    n = 2;
-  if (n > s.size()) return 1;
-  for (size_t i = 1; i < n; ++i)
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
-  return n;
+  return std::max<size_t>(1, WellFormedUtf8Length(s, 0));
 }
 
 size_t SkipUtf16(std::string_view s) {
@@ -307,33 +297,36 @@ std::string WideCharToGbk(char16_t ch) {
   return Utf16LeToGbk(units, 1);
 }
 
+size_t WellFormedUtf8Length(std::string_view s, size_t at) {
+  const auto c = static_cast<unsigned char>(s[at]);
+  if (c < 0x80) return 1;
+  size_t n;
+  uint32_t cp;
+  if (c >= 0xC2 && c <= 0xDF)
+    n = 2, cp = c & 0x1F;
+  else if (c >= 0xE0 && c <= 0xEF)
+    n = 3, cp = c & 0x0F;
+  else if (c >= 0xF0 && c <= 0xF4)
+    n = 4, cp = c & 0x07;
+  else
+    return 0;
+  if (at + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    const auto t = static_cast<unsigned char>(s[at + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (t & 0x3F);
+  }
+  // Overlong forms, surrogates and code points beyond U+10FFFF are ill-formed.
+  if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+      (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    return 0;
+  return n;
+}
+
 bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t n;
-    uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF)
-      n = 2, cp = c & 0x1F;
-    else if (c >= 0xE0 && c <= 0xEF)
-      n = 3, cp = c & 0x0F;
-    else if (c >= 0xF0 && c <= 0xF4)
-      n = 4, cp = c & 0x07;
-    else
-      return false;
-    if (i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k) {
-      const auto t = static_cast<unsigned char>(s[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (t & 0x3F);
-    }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-      return false;
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = WellFormedUtf8Length(s, i);
+    if (n == 0) return false;
     i += n;
   }
   return true;

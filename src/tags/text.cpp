@@ -1,5 +1,7 @@
 #include "tags/text.h"
 
+#include "platform/codec.h"
+
 namespace tunaro::tags {
 
 std::string TrimRight(std::string_view s) {
@@ -113,37 +115,15 @@ std::string Utf16BomToUtf8(const uint8_t* data, size_t bytes) {
 std::string SanitizeUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-      continue;
-    }
-    size_t n = 0;
-    uint32_t cp = 0;
-    if (c >= 0xC2 && c <= 0xDF)
-      n = 2, cp = c & 0x1F;
-    else if (c >= 0xE0 && c <= 0xEF)
-      n = 3, cp = c & 0x0F;
-    else if (c >= 0xF0 && c <= 0xF4)
-      n = 4, cp = c & 0x07;
-    bool ok = n > 0 && i + n <= s.size();
-    for (size_t k = 1; ok && k < n; ++k) {
-      const auto t = static_cast<unsigned char>(s[i + k]);
-      ok = (t & 0xC0) == 0x80;
-      cp = cp << 6 | (t & 0x3F);
-    }
-    ok = ok && !(n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) &&
-         !(n == 4 && (cp < 0x10000 || cp > 0x10FFFF));
-    if (!ok) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = platform::WellFormedUtf8Length(s, i);
+    if (n == 0) {
       AppendUtf8(out, 0xFFFD);
       ++i;
-      continue;
+    } else {
+      out.append(s.substr(i, n));
+      i += n;
     }
-    out.append(s.substr(i, n));
-    i += n;
   }
   return out;
 }
