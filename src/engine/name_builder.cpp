@@ -1,5 +1,7 @@
 #include "engine/name_builder.h"
 
+#include "platform/codec.h"
+
 #include <utility>
 
 namespace tunaro::engine {
@@ -94,6 +96,16 @@ bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values) {
       if (c > 0x20) return false;
   }
   return any;
+}
+
+bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values) {
+  for (size_t k = 0; k < values.size(); ++k) {
+    const char placeholder[3] = {'%', static_cast<char>('1' + k), '\0'};
+    if (tmpl.find(placeholder) != std::string_view::npos &&
+        values[k].find(platform::kUndecodable) != std::string::npos)
+      return true;
+  }
+  return false;
 }
 
 void FilterIllegalChars(std::string& name) {

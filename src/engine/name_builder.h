@@ -33,6 +33,10 @@ bool ExpansionEnds(std::string_view text, std::string_view placeholder, std::str
 // only). Track text "00" counts as empty: it stands for a missing track number.
 bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values);
 
+// Whether a placeholder of the template has a value holding U+FFFD: a text its code page
+// could not decode, which would put garbage into the name.
+bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values);
+
 // The nine single-byte replacements in their order: / > < | : * ? \ " become
 // blank ) ( blank - blank blank blank '. Control characters (0x00 to 0x1F and 0x7F) become
 // blanks too: a zero byte would cut the name at the system call, and a line break in a name

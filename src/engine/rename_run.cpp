@@ -69,9 +69,11 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     state.CurrentExtension = ext;
 
     // A file whose tag gives nothing for any placeholder of the template gets no name: a
-    // name made of the separators alone says nothing and takes the next file's place.
+    // name made of the separators alone says nothing and takes the next file's place. Nor
+    // does one whose text the code page cannot decode: its name would be garbage.
     if (!ReadFieldValues(readers, ReaderForExtension(ext), oldPath, settings.CodePage, values) ||
-        EveryPlaceholderEmpty(settings.Template, values)) {
+        EveryPlaceholderEmpty(settings.Template, values) ||
+        PlaceholderUndecodable(settings.Template, values)) {
       ++c.Failure;
       host.FileDone({oldPath, noPath, false});
       if (keepLog) error = log.Failure(oldPath, noPath);

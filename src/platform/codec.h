@@ -38,8 +38,13 @@ inline constexpr const char* kCodePageNames[] = {"auto", "gbk", "big5", "sjis", 
 // The code page of a name above (any letter case); false when there is none.
 bool CodePageByName(std::string_view name, TCodePage& codePage);
 
+// U+FFFD, what a decoder puts for bytes it cannot decode.
+inline constexpr std::string_view kUndecodable = "\xEF\xBF\xBD";
+
 // Legacy bytes to UTF-8. Auto takes the bytes as UTF-8 where AutoTakesAsUtf8 says so and as
-// GBK otherwise. A byte sequence the code page cannot decode becomes "?".
+// GBK otherwise. Bytes the code page cannot decode become U+FFFD, so that a text in another
+// code page than the chosen one shows as undecodable rather than as other characters; a
+// double-byte character cut in half at the text's end (a tag field's width) is dropped.
 std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage);
 
 // Whether bytes are UTF-8 rather than GBK: valid UTF-8 holding multi-byte sequences, whose

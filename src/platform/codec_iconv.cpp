@@ -37,6 +37,7 @@ class TConverter {
     if (Cd_ == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(Cd_, nullptr, nullptr, nullptr, nullptr);
     out.clear();
+    Replaced_ = 0;
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     char chunk[1024];
@@ -51,13 +52,18 @@ class TConverter {
       src += n;
       srcLeft -= n;
       out.append(replacement);
+      ++Replaced_;
       iconv(Cd_, nullptr, nullptr, nullptr, nullptr);
     }
     return true;
   }
 
+  // How many units the last conversion replaced.
+  size_t Replaced() const { return Replaced_; }
+
  private:
   iconv_t Cd_;
+  size_t Replaced_ = 0;
 };
 
 // GBK units: a lead byte 0x81..0xFE with a trail byte 0x40..0xFE (not 0x7F) is two bytes;
@@ -227,24 +233,18 @@ bool AutoTakesAsUtf8(std::string_view s) {
 
 std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage) {
   if (IsAscii(bytes)) return std::string(bytes);
-  switch (codePage) {
-    case TCodePage::Auto:
-      return AutoTakesAsUtf8(bytes) ? std::string(bytes) : GbkToUtf8(bytes);
-    case TCodePage::Gbk:
-      return GbkToUtf8(bytes);
-    case TCodePage::Big5:
-    case TCodePage::ShiftJis: {
-      std::string out;
-      LegacyConverter(codePage).Convert(bytes, out, "?", SkipDoubleByte);
-      return out;
-    }
-    case TCodePage::Cp1252: {
-      std::string out;
-      LegacyConverter(codePage).Convert(bytes, out, "?", SkipOne);
-      return out;
-    }
-  }
-  return GbkToUtf8(bytes);
+  if (codePage == TCodePage::Auto && AutoTakesAsUtf8(bytes)) return std::string(bytes);
+  TConverter& converter = LegacyConverter(codePage);
+  const auto skip = codePage == TCodePage::Cp1252                               ? SkipOne
+                    : codePage == TCodePage::Gbk || codePage == TCodePage::Auto ? SkipGbk
+                                                                                : SkipDoubleByte;
+  std::string out;
+  converter.Convert(bytes, out, kUndecodable, skip);
+  if (converter.Replaced() == 0 || bytes.size() < 2) return out;
+  // A tag field cut at its width may end in the first byte of a double-byte character.
+  std::string cut;
+  converter.Convert(bytes.substr(0, bytes.size() - 1), cut, kUndecodable, skip);
+  return converter.Replaced() == 0 ? cut : out;
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

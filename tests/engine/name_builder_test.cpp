@@ -226,6 +226,12 @@ TEST(EveryPlaceholderEmpty, OnlyWhenTheTemplateHasPlaceholdersAndAllAreEmpty) {
   EXPECT_FALSE(EveryPlaceholderEmpty("", none));
 }
 
+TEST(PlaceholderUndecodable, OnlyForPlaceholdersTheTemplateUses) {
+  const TFieldValues values = {"A", "B\xEF\xBF\xBD", "", "", "", "00"};
+  EXPECT_TRUE(PlaceholderUndecodable("%1 - %2", values));
+  EXPECT_FALSE(PlaceholderUndecodable("%1 - %3", values));
+}
+
 TEST(FileTypes, CountCaptionFollowsTheExtension) {
   EXPECT_EQ(CountCaption(".mp3"), "MP3文件数量：");
   EXPECT_EQ(CountCaption(".ra"), "RA文件数量：");

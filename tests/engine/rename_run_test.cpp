@@ -83,6 +83,18 @@ TEST_F(RenameRunTest, ATagThatFillsNoPlaceholderFailsWithoutAName) {
   EXPECT_EQ(Music.List(), (std::vector<std::string>{"empty.mp3", "named.mp3"}));
 }
 
+TEST_F(RenameRunTest, TextTheCodePageCannotDecodeGivesNoName) {
+  Music.Write("latin.mp3", TaggedMp3("D\xE9j\xE0", "Vu"));  // Latin-1: no GBK
+  ListAndCheck({"latin.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"latin.mp3"});
+  EXPECT_EQ(Host.Run.Counters.Failure, 1);
+  Settings.CodePage = platform::TCodePage::Cp1252;
+  ListAndCheck({"latin.mp3"});
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"Déjà - Vu.mp3"});
+}
+
 TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
   Music.Write("1.mp3", TaggedMp3("A", "One", 1));
   Music.Write("2.mp3", std::string(300, 'x'));  // no tag at all

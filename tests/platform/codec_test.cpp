@@ -111,12 +111,19 @@ TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
       {"\xD6\xD0\xCE\xC4", TCodePage::Auto, "中文"},
       {"\xD6\xD0\xCE\xC4", TCodePage::Gbk, "中文"},
       {"\xE4\xB8\xAD\xE6\x96\x87", TCodePage::Auto, "中文"},
-      {"\xE4\xB8\xAD\xE6\x96\x87", TCodePage::Gbk, "涓?枃"},  // GBK says so
+      {"\xE4\xB8\xAD\xE6\x96\x87", TCodePage::Gbk, "涓\xEF\xBF\xBD枃"},  // GBK says so
       {"\xA4\xA4\xA4\xE5", TCodePage::Big5, "中文"},
       {"\x93\xFA\x96\x7B", TCodePage::ShiftJis, "日本"},
       {"Sigur R\xF3s", TCodePage::Cp1252, "Sigur Rós"},
       {"\x80 5", TCodePage::Cp1252, "€ 5"},
-      {"ab\xFF", TCodePage::Gbk, "ab?"},
+      {"ab\xB8", TCodePage::Gbk, "ab"},  // a character cut at the end
+      {"a\xFF"
+       "b",
+       TCodePage::Gbk,
+       "a\xEF\xBF\xBD"
+       "b"},                                                     // undecodable: U+FFFD
+      {"D\xE9j\xE0 Vu", TCodePage::Auto, "D閖\xEF\xBF\xBD Vu"},  // Latin-1 is no GBK
+      {"D\xE9j\xE0 Vu", TCodePage::Cp1252, "Déjà Vu"},
       {"plain", TCodePage::Big5, "plain"},
   };
   for (const auto& t : cases)
