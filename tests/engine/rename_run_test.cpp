@@ -84,7 +84,7 @@ TEST_F(RenameRunTest, ATagThatFillsNoPlaceholderFailsWithoutAName) {
 }
 
 TEST_F(RenameRunTest, TextTheCodePageCannotDecodeGivesNoName) {
-  Music.Write("latin.mp3", TaggedMp3("D\xE9j\xE0", "Vu"));  // Latin-1: no GBK
+  Music.Write("latin.mp3", TaggedMp3("D\xE9j\xE0 Vu", "X"));  // Latin-1: no GBK
   ListAndCheck({"latin.mp3"});
   ASSERT_FALSE(Run());
   EXPECT_EQ(Music.List(), std::vector<std::string>{"latin.mp3"});
@@ -92,7 +92,7 @@ TEST_F(RenameRunTest, TextTheCodePageCannotDecodeGivesNoName) {
   Settings.CodePage = platform::TCodePage::Cp1252;
   ListAndCheck({"latin.mp3"});
   ASSERT_FALSE(Run());
-  EXPECT_EQ(Music.List(), std::vector<std::string>{"Déjà - Vu.mp3"});
+  EXPECT_EQ(Music.List(), std::vector<std::string>{"Déjà Vu - X.mp3"});
 }
 
 TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
