@@ -1,7 +1,8 @@
 // How often the automatic code page takes a text for the wrong encoding. Reads UTF-8 texts,
 // one a line, from standard input (make_codepage_corpus.sh gathers real Chinese ones) and
 // cuts each into tag-sized phrases. Every phrase is tried twice:
-//   - as GBK bytes, as an old Chinese tag holds it: auto must not take it for UTF-8;
+//   - as GBK bytes, as an old Chinese tag holds it: auto must decode it to the phrase (not take
+//     it for UTF-8, nor for Latin-1 passing for GBK);
 //   - as UTF-8 bytes, as a current tag holds it: auto should take it for UTF-8.
 // Prints the counts and the first mistakes of each kind.
 #include <cstdio>
@@ -59,6 +60,8 @@ std::vector<std::string> Windows(const std::string& phrase, size_t n) {
 int main() {
   using tunaro::platform::AutoTakesAsUtf8;
   using tunaro::platform::GbkToUtf8;
+  using tunaro::platform::LegacyToUtf8;
+  using tunaro::platform::TCodePage;
   using tunaro::platform::Utf8ToGbk;
   size_t gbkTexts = 0, gbkMistaken = 0, utf8Texts = 0, utf8Missed = 0;
   std::vector<std::string> mistaken, missed;
@@ -71,7 +74,7 @@ int main() {
           const std::string gbk = Utf8ToGbk(w);
           if (GbkToUtf8(gbk) != w) continue;
           ++shortTexts;
-          if (AutoTakesAsUtf8(gbk)) {
+          if (AutoTakesAsUtf8(gbk) || LegacyToUtf8(gbk, TCodePage::Auto) != w) {
             ++shortMistaken;
             if (shortMistakes.size() < 20) shortMistakes.push_back(w);
           }
@@ -79,7 +82,7 @@ int main() {
       const std::string gbk = Utf8ToGbk(phrase);
       if (GbkToUtf8(gbk) == phrase) {  // only texts GBK holds whole
         ++gbkTexts;
-        if (AutoTakesAsUtf8(gbk)) {
+        if (AutoTakesAsUtf8(gbk) || LegacyToUtf8(gbk, TCodePage::Auto) != phrase) {
           ++gbkMistaken;
           if (mistaken.size() < 20) mistaken.push_back(phrase);
         }
@@ -91,9 +94,9 @@ int main() {
       }
     }
   }
-  std::printf("GBK texts: %zu, taken for UTF-8: %zu\n", gbkTexts, gbkMistaken);
+  std::printf("GBK texts: %zu, not decoded as GBK: %zu\n", gbkTexts, gbkMistaken);
   std::printf("UTF-8 texts: %zu, taken for GBK: %zu\n", utf8Texts, utf8Missed);
-  std::printf("GBK one to three characters: %zu, taken for UTF-8: %zu\n", shortTexts,
+  std::printf("GBK one to three characters: %zu, not decoded as GBK: %zu\n", shortTexts,
               shortMistaken);
   for (const auto& s : shortMistakes) std::printf("  short GBK taken for UTF-8: %s\n", s.c_str());
   for (const auto& s : mistaken) std::printf("  GBK taken for UTF-8: %s\n", s.c_str());

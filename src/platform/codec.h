@@ -42,9 +42,11 @@ bool CodePageByName(std::string_view name, TCodePage& codePage);
 inline constexpr std::string_view kUndecodable = "\xEF\xBF\xBD";
 
 // Legacy bytes to UTF-8. Auto takes the bytes as UTF-8 where AutoTakesAsUtf8 says so and as
-// GBK otherwise. Bytes the code page cannot decode become U+FFFD, so that a text in another
-// code page than the chosen one shows as undecodable rather than as other characters; a
-// double-byte character cut in half at the text's end (a tag field's width) is dropped.
+// GBK otherwise, except Latin-1 text that merely passes for GBK (accented letters inside
+// Latin words), which it takes for undecodable. Bytes the code page cannot decode become U+FFFD, so
+// that a text in another code page than the chosen one shows as undecodable rather than as other
+// characters; a double-byte character cut in half at the text's end (a tag field's width) is
+// dropped.
 std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage);
 
 // Whether bytes are UTF-8 rather than GBK: valid UTF-8 holding multi-byte sequences, whose

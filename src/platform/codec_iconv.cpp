@@ -186,6 +186,27 @@ bool HasGbkBeyondGb2312(std::string_view s) {
   return false;
 }
 
+// Latin-1 text that happens to be valid GBK: each byte above 0x7F sits between ASCII letters
+// (Sigur R\xF3s, M\xF6tley Cr\xFCe), so that GBK pairs it with the letter after it into a rare
+// character of GBK's extension. Chinese text hardly ever consists of such characters alone.
+bool IsLatin1PassingForGbk(std::string_view s) {
+  auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  bool any = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) continue;
+    // Latin-1's accented letters are 0xC0 to 0xFF, but for the signs of multiplication and
+    // division.
+    if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
+    if (i == 0 || i + 1 >= s.size() || !letter(static_cast<unsigned char>(s[i - 1])) ||
+        !letter(static_cast<unsigned char>(s[i + 1])))
+      return false;
+    any = true;
+    ++i;  // the letter that GBK takes as the trail byte
+  }
+  return any;
+}
+
 }  // namespace
 
 bool CodePageByName(std::string_view name, TCodePage& codePage) {
@@ -234,6 +255,8 @@ bool AutoTakesAsUtf8(std::string_view s) {
 std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage) {
   if (IsAscii(bytes)) return std::string(bytes);
   if (codePage == TCodePage::Auto && AutoTakesAsUtf8(bytes)) return std::string(bytes);
+  // Auto reads GBK, but not Latin-1 that merely passes for it: such text is undecodable.
+  if (codePage == TCodePage::Auto && IsLatin1PassingForGbk(bytes)) return std::string(kUndecodable);
   TConverter& converter = LegacyConverter(codePage);
   const auto skip = codePage == TCodePage::Cp1252                               ? SkipOne
                     : codePage == TCodePage::Gbk || codePage == TCodePage::Auto ? SkipGbk

@@ -124,6 +124,11 @@ TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
        "b"},                                                     // undecodable: U+FFFD
       {"D\xE9j\xE0 Vu", TCodePage::Auto, "D閖\xEF\xBF\xBD Vu"},  // Latin-1 is no GBK
       {"D\xE9j\xE0 Vu", TCodePage::Cp1252, "Déjà Vu"},
+      // Latin-1 that passes for GBK (R\xF3s reads as R髎s): auto takes it for undecodable.
+      {"Sigur R\xF3s", TCodePage::Auto, "\xEF\xBF\xBD"},
+      {"Sigur R\xF3s", TCodePage::Gbk, "Sigur R髎"},
+      {"\xCC\xD5\x86\xB4", TCodePage::Auto, "陶喆"},  // an extension character: still GBK
+      {"s\xA8\x44", TCodePage::Auto, "s―"},
       {"plain", TCodePage::Big5, "plain"},
   };
   for (const auto& t : cases)
