@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <algorithm>
 #include <cerrno>
 
@@ -58,12 +60,21 @@ QString ReasonText(engine::TFailReason reason, int err) {
 // extension, and the preview must leave the window's as they are.
 class TPreviewHost : public engine::TEngineHost {
  public:
-  explicit TPreviewHost(engine::TEngineHost& window) : Window_(window), State_(window.State()) {}
+  TPreviewHost(engine::TEngineHost& window, QProgressBar* gauge)
+      : Window_(window), State_(window.State()), Gauge_(gauge) {
+    Shown_.start();
+  }
 
   engine::TFileList& Entries() override { return Window_.Entries(); }
   engine::TRunState& State() override { return State_; }
-  // Nothing runs in between: the list must stay the one the rows are of.
-  void CounterDisplayRefresh() override {}
+  // Nothing else runs in between, the list must stay the one the rows are of; only the
+  // gauge is painted, so that a long dry run shows that it goes on.
+  void CounterDisplayRefresh() override {
+    if (Shown_.elapsed() < 100) return;
+    Gauge_->setValue(State_.Counters.Progress);
+    Gauge_->repaint();
+    Shown_.start();
+  }
   std::string DesktopDir() const override { return Window_.DesktopDir(); }
   void FileDone(const engine::TFileOutcome& o) override {
     Rows.push_back({o.OldPath, o.NewPath, ReasonText(o.Reason, o.Errno), !o.Success});
@@ -74,6 +85,8 @@ class TPreviewHost : public engine::TEngineHost {
  private:
   engine::TEngineHost& Window_;
   engine::TRunState State_;
+  QProgressBar* Gauge_;
+  QElapsedTimer Shown_;
 };
 
 }  // namespace
@@ -95,10 +108,11 @@ void TFormMain::MenuItemPreviewClick() {
   }
   engine::TRunSettings settings = RunSettings();
   settings.DryRun = true;
-  TPreviewHost preview(*this);
+  TPreviewHost preview(*this, GaugeProgress);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   engine::RenameRun(preview, Readers_, settings);  // a dry run writes no file: no I/O error
   QApplication::restoreOverrideCursor();
+  ShowCounters();  // the gauge back to the window's own run
 
   TDialogPlan plan(U("预览改名结果"), {U("原文件名"), U("新文件名"), U("不能改名的原因")},
                    U("改名"), this);
