@@ -31,11 +31,30 @@ struct TRunState {
   platform::TCodePage CodePage = platform::TCodePage::Auto;
 };
 
+// Why a checked file keeps its name. A dry run gives the same answer the run would.
+enum class TFailReason : uint8_t {
+  None,            // renamed (or, in a dry run, would be)
+  NoReader,        // no reader for the file's extension
+  NoTagData,       // the reader found no tag
+  EmptyFields,     // every placeholder of the template is empty for this file
+  Undecodable,     // a placeholder's text is not in the chosen tag code page
+  ReadOnly,        // a read-only flag that cannot be cleared
+  NameTooLong,     // the new name is longer than kMaxNameBytes
+  NameTaken,       // a file that was there before the run has the new name
+  NameTakenInRun,  // an earlier file of the same run took the new name
+  Refused,         // the file system refused the rename for another reason (Errno)
+};
+
+// The longest file name (one path component) the file systems take, in bytes.
+inline constexpr size_t kMaxNameBytes = 255;
+
 // The outcome of one checked file, for front ends that show each one.
 struct TFileOutcome {
   const std::string& OldPath;
   const std::string& NewPath;  // empty when no new name was built
   bool Success;
+  TFailReason Reason = TFailReason::None;
+  int Errno = 0;  // the rename's errno for Refused
 };
 
 class TEngineHost {

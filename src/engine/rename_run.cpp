@@ -1,5 +1,6 @@
 #include "engine/rename_run.h"
 
+#include <cerrno>
 #include <unordered_set>
 
 #include "engine/name_builder.h"
@@ -20,19 +21,35 @@ std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
 
 namespace {
 
-// A dry run answers as the rename would: a taken name fails, including one an earlier file
-// of the same run would have taken.
-class TDryRenamer {
+// The names the run has taken and given up. A dry run answers from them as the renames would
+// (a name an earlier file took is taken, one it gave up is free), and either run tells a name
+// taken by its own earlier file from one that was there before.
+class TRunNames {
  public:
-  bool Rename(const std::string& oldPath, const std::string& newPath) {
-    if (oldPath == newPath) return platform::FileExists(oldPath);
-    if (platform::FileExists(newPath) || Claimed_.count(newPath)) return false;
-    Claimed_.insert(newPath);
-    return true;
+  bool TakenByRun(const std::string& path) const { return Taken_.count(path) != 0; }
+  // The rename a dry run pretends: 0 or the errno the real one would give.
+  int DryRename(const std::string& oldPath, const std::string& newPath) {
+    if (!Exists(oldPath)) return ENOENT;
+    if (oldPath == newPath) return 0;
+    if (Exists(newPath)) return EEXIST;
+    Renamed(oldPath, newPath);
+    return 0;
+  }
+  void Renamed(const std::string& oldPath, const std::string& newPath) {
+    if (oldPath == newPath) return;
+    Taken_.erase(oldPath);
+    Released_.insert(oldPath);
+    Released_.erase(newPath);
+    Taken_.insert(newPath);
   }
 
  private:
-  std::unordered_set<std::string> Claimed_;
+  bool Exists(const std::string& path) const {
+    if (Taken_.count(path)) return true;
+    if (Released_.count(path)) return false;
+    return platform::FileExists(path);
+  }
+  std::unordered_set<std::string> Taken_, Released_;
 };
 
 }  // namespace
@@ -50,7 +67,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
   const std::string folder = RunFilesFolder(host.DesktopDir());
   TRunLog log;
   TUndoBatch undo;
-  TDryRenamer dry;
+  TRunNames names;
   TIoError error;
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
@@ -71,11 +88,19 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // A file whose tag gives nothing for any placeholder of the template gets no name: a
     // name made of the separators alone says nothing and takes the next file's place. Nor
     // does one whose text the code page cannot decode: its name would be garbage.
-    if (!ReadFieldValues(readers, ReaderForExtension(ext), oldPath, settings.CodePage, values) ||
-        EveryPlaceholderEmpty(settings.Template, values) ||
-        PlaceholderUndecodable(settings.Template, values)) {
+    const TReaderKind reader = ReaderForExtension(ext);
+    TFailReason noName = TFailReason::None;
+    if (reader == TReaderKind::None)
+      noName = TFailReason::NoReader;
+    else if (!ReadFieldValues(readers, reader, oldPath, settings.CodePage, values))
+      noName = TFailReason::NoTagData;
+    else if (EveryPlaceholderEmpty(settings.Template, values))
+      noName = TFailReason::EmptyFields;
+    else if (PlaceholderUndecodable(settings.Template, values))
+      noName = TFailReason::Undecodable;
+    if (noName != TFailReason::None) {
       ++c.Failure;
-      host.FileDone({oldPath, noPath, false});
+      host.FileDone({oldPath, noPath, false, noName});
       if (keepLog) error = log.Failure(oldPath, noPath);
       continue;
     }
@@ -88,7 +113,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
         (settings.DryRun ? platform::AttributesChangeable(oldPath) != 0
                          : platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0)) {
       ++c.Failure;  // no log line for this one
-      host.FileDone({oldPath, newPath, false});
+      host.FileDone({oldPath, newPath, false, TFailReason::ReadOnly});
       continue;
     }
 
@@ -98,24 +123,33 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // never replaces a file), which leaves only a rare race (another process taking the
     // name just then) where a kill could leave a line naming another file; the replay then
     // refuses it, as it never replaces. The log line follows the rename: it reports what
-    // happened.
-    const bool taken = makeUndo && newPath != oldPath && platform::FileExists(newPath);
+    // happened. A name too long is refused before all that, by the run itself: a dry run
+    // cannot ask the file system, and the two runs must answer alike.
+    const bool tooLong = ExtractFileName(newPath).size() > kMaxNameBytes;
+    const bool taken = makeUndo && !tooLong && newPath != oldPath && platform::FileExists(newPath);
     bool undoLine = false;
-    if (makeUndo && !taken) {
+    if (makeUndo && !taken && !tooLong) {
       error = undo.Renaming(oldPath, newPath);
       if (error) break;  // no rename that no line could undo
       undoLine = true;
     }
-    const bool renamed = settings.DryRun
-                             ? dry.Rename(oldPath, newPath)
-                             : !taken && platform::RenameNoReplace(oldPath, newPath) == 0;
-    if (renamed) {
+    int err = ENAMETOOLONG;
+    if (!tooLong)
+      err = settings.DryRun ? names.DryRename(oldPath, newPath)
+            : taken         ? EEXIST
+                            : platform::RenameNoReplace(oldPath, newPath);
+    if (err == 0) {
+      if (!settings.DryRun) names.Renamed(oldPath, newPath);
       ++c.Success;
       host.FileDone({oldPath, newPath, true});
       if (keepLog) error = log.Success(oldPath, newPath);
     } else {
+      const TFailReason reason = err == ENAMETOOLONG         ? TFailReason::NameTooLong
+                                 : err != EEXIST             ? TFailReason::Refused
+                                 : names.TakenByRun(newPath) ? TFailReason::NameTakenInRun
+                                                             : TFailReason::NameTaken;
       ++c.Failure;
-      host.FileDone({oldPath, newPath, false});
+      host.FileDone({oldPath, newPath, false, reason, err});
       if (undoLine) error = undo.Refused();
       if (keepLog) {
         const TIoError logError = log.Failure(oldPath, newPath);

@@ -32,6 +32,7 @@
 #include "platform/fs.h"
 #include "platform/shell_open.h"
 #include "ui/controls.h"
+#include "ui/dialog_plan.h"
 #include "ui/dialog_rename.h"
 #include "ui/file_list_model.h"
 #include "ui/folder_tree.h"
@@ -382,6 +383,18 @@ void TFormMain::CreateMenus() {
   for (QAction* link : {MenuItemLink1, MenuItemLink2, MenuItemWaitForYou})
     connect(link, &QAction::triggered, this, [this, link] { MenuItemLinkClick(link); });
 
+  // The preview and the undo sit between the settings and the links.
+  QAction* links = MenuItemLinks->menuAction();
+  PopupMenuOptions->insertSeparator(links);
+  MenuItemPreview = new QAction(U("预览改名结果(&V)..."), this);
+  MenuItemPreview->setObjectName(QStringLiteral("MenuItemPreview"));
+  MenuItemUndo = new QAction(U("撤销改名(&Z)..."), this);
+  MenuItemUndo->setObjectName(QStringLiteral("MenuItemUndo"));
+  PopupMenuOptions->insertActions(links, {MenuItemPreview, MenuItemUndo});
+  PopupMenuOptions->insertSeparator(links);
+  connect(MenuItemPreview, &QAction::triggered, this, &TFormMain::MenuItemPreviewClick);
+  connect(MenuItemUndo, &QAction::triggered, this, &TFormMain::MenuItemUndoClick);
+
   PopupMenuFileListBox = new QMenu(this);
   PopupMenuFileListBox->setObjectName(QStringLiteral("PopupMenuFileListBox"));
   MItemManualRename = item(PopupMenuFileListBox, "MItemManualRename", "手动改名(&R)...");
@@ -486,6 +499,8 @@ void TFormMain::DefaultSeams() {
     box.exec();
   };
   OpenTarget = [](const std::string& target) { platform::ShellOpen(target); };
+  AskUndoFile = [this](std::string& fileName) { return AskUndoFileWithDialog(fileName); };
+  ConfirmPlan = [](TDialogPlan& plan) { return plan.exec() == QDialog::Accepted; };
 }
 
 bool TFormMain::AskSaveFileWithDialog(std::string& fileName, int& filterIndex) {
@@ -710,11 +725,7 @@ void TFormMain::ButtonRenameClick() {
   for (QWidget* control : locked) control->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
-  engine::TRunSettings settings;
-  settings.Template = ComboBoxFileNameTemplate->currentText().toUtf8().toStdString();
-  settings.KeepLog = MenuItemKeepLog->isChecked();
-  settings.CreateUndoBatch = MenuItemCreateUndoBatch->isChecked();
-  settings.CodePage = State_.CodePage;
+  const engine::TRunSettings settings = RunSettings();
   Running_ = true;
   PendingRefresh_ = false;
   PendingDrop_.reset();

@@ -13,6 +13,10 @@
 #include "engine/host.h"
 #include "engine/readers.h"
 
+namespace tunaro::engine {
+struct TRunSettings;
+}
+
 class QAction;
 class QComboBox;
 class QFileDialog;
@@ -31,6 +35,7 @@ namespace tunaro::ui {
 
 class TBevel;
 class TBitBtn;
+class TDialogPlan;
 class TDialogRename;
 class TFileListModel;
 class TShellTreeView;
@@ -86,6 +91,8 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   void MenuItemCreateUndoBatchClick();
   void MenuItemKeepLogClick();
   void MenuItemExportSelectedOnlyClick();
+  void MenuItemPreviewClick();
+  void MenuItemUndoClick();
   // The dropped-files handler: the paths as the file system's bytes, in the order of the drop.
   void FilesDropped(const std::vector<std::string>& paths);
 
@@ -111,6 +118,10 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::function<void(const QString& text, const QString& caption)> ShowError;
   // OpenTarget: the desktop's open of a file or address.
   std::function<void(const std::string& target)> OpenTarget;
+  // AskUndoFile: the open dialog for an undo file; true when one was chosen.
+  std::function<bool(std::string& fileName)> AskUndoFile;
+  // ConfirmPlan: shows the filled table of planned renames; true when they are to be made.
+  std::function<bool(TDialogPlan& plan)> ConfirmPlan;
 
   // Controls, named as the layout names them.
   QLabel* LabelTitle = nullptr;
@@ -163,6 +174,8 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   QAction* MenuItemKeepLog = nullptr;
   QAction* MenuItemExportSelectedOnly = nullptr;
   QMenu* MenuItemCodePage = nullptr;
+  QAction* MenuItemPreview = nullptr;
+  QAction* MenuItemUndo = nullptr;
   QMenu* MenuItemLinks = nullptr;
   QAction* MenuItemLink1 = nullptr;
   QAction* MenuItemLink2 = nullptr;
@@ -209,6 +222,10 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   void RunDropFiles(const std::vector<std::string>& paths);
   void DefaultSeams();
   bool AskSaveFileWithDialog(std::string& fileName, int& filterIndex);
+  bool AskUndoFileWithDialog(std::string& fileName);
+  // The settings of a run from the controls as they are now: the preview and the run take
+  // the same.
+  engine::TRunSettings RunSettings() const;
 
   engine::TFileList FileNames_;
   engine::TRunState State_;

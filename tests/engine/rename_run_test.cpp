@@ -204,6 +204,37 @@ TEST_F(RenameRunTest, DryRunChangesNothingButAnswersAsTheRunWould) {
   EXPECT_FALSE(test::Exists(Desktop / kRunLogName));
 }
 
+// Every reason a file keeps its name, given alike by the dry run and the run; a name an
+// earlier file gave up is free again for a later one.
+TEST_F(RenameRunTest, DryRunGivesTheRunsReasons) {
+  using enum TFailReason;
+  Settings.Template = "%1%2%1%2%1%2%1%2%1";
+  Music.Write("ABABABABA.mp3", "no tag");
+  Music.Write("HIHIHIHIH.mp3", TaggedMp3("J", "K"));
+  Music.Write("a.mp3", TaggedMp3("A", "B"));
+  Music.Write("c.mp3", TaggedMp3("C", "D"));
+  Music.Write("d.mp3", TaggedMp3("C", "D"));
+  Music.Write("e.mp3", TaggedMp3("", ""));
+  Music.Write("f.mp3", "no tag");
+  Music.Write("g.mp3", TaggedMp3(std::string(30, 'x'), std::string(30, 'y')));
+  Music.Write("h.mp3", TaggedMp3("H", "I"));
+  ListAndCheck({"HIHIHIHIH.mp3", "a.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3", "g.mp3", "h.mp3"});
+  Host.List.Append(Music.Write("notes.txt", TaggedMp3("N", "O")));
+  Host.List.SetChecked(Host.List.Count() - 1, true);
+
+  Settings.DryRun = true;
+  ASSERT_FALSE(Run());
+  const std::vector<test::TOutcome> dry = std::move(Host.Outcomes);
+  Settings.DryRun = false;
+  Host.Outcomes.clear();
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(Host.Outcomes, dry);
+  std::vector<TFailReason> reasons;
+  for (const auto& o : dry) reasons.push_back(o.Reason);
+  EXPECT_EQ(reasons, (std::vector<TFailReason>{None, NameTaken, None, NameTakenInRun, EmptyFields,
+                                               NoTagData, NameTooLong, None, NoReader}));
+}
+
 // A link has no mode of its own: renaming it must leave its read-only target alone, also
 // when the target lies in another folder.
 TEST_F(RenameRunTest, RenamingALinkLeavesItsReadOnlyTargetAlone) {

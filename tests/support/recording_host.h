@@ -14,6 +14,8 @@ namespace tunaro::test {
 struct TOutcome {
   std::string OldPath, NewPath;
   bool Success;
+  engine::TFailReason Reason = engine::TFailReason::None;
+  bool operator==(const TOutcome&) const = default;
 };
 
 class TRecordingHost : public engine::TEngineHost {
@@ -28,7 +30,7 @@ class TRecordingHost : public engine::TEngineHost {
   }
   std::string DesktopDir() const override { return Desktop; }
   void FileDone(const engine::TFileOutcome& o) override {
-    Outcomes.push_back({o.OldPath, o.NewPath, o.Success});
+    Outcomes.push_back({o.OldPath, o.NewPath, o.Success, o.Reason});
   }
 
   // The paths of the list, in order.

@@ -286,7 +286,8 @@ class TFormMainTest : public QObject {
     }
     QCOMPARE(form.MenuItemSettings->title(), U("处理设置(&S)"));
     QCOMPARE(form.MenuItemLinks->title(), U("音乐网站连接(&L)"));
-    QCOMPARE(form.PopupMenuOptions->actions().size(), 2);
+    // The settings, the preview and the undo between two separators, the links.
+    QCOMPARE(form.PopupMenuOptions->actions().size(), 6);
     QCOMPARE(form.MenuItemSettings->actions().size(), 5);
     // The tag code page: five exclusive choices, auto at start, and the run takes the choice.
     QCOMPARE(form.MenuItemCodePage->title(), U("标签编码(&C)"));

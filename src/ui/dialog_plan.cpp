@@ -1,0 +1,136 @@
+#include "ui/dialog_plan.h"
+
+#include <QApplication>
+#include <QBrush>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/name_builder.h"
+#include "ui/file_list_model.h"
+
+namespace tunaro::ui {
+
+namespace {
+
+QString NameText(const std::string& path) {
+  return TFileListModel::DisplayText(engine::ExtractFileName(path));
+}
+
+}  // namespace
+
+TPlanModel::TPlanModel(QStringList headers, QObject* parent)
+    : QAbstractTableModel(parent),
+      Headers_(std::move(headers)),
+      FailIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)) {}
+
+void TPlanModel::SetRows(std::vector<TPlanRow> rows) {
+  beginResetModel();
+  Rows_ = std::move(rows);
+  endResetModel();
+}
+
+size_t TPlanModel::Failures() const {
+  return static_cast<size_t>(
+      std::count_if(Rows_.begin(), Rows_.end(), [](const TPlanRow& r) { return r.Fails; }));
+}
+
+int TPlanModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(Rows_.size());
+}
+
+int TPlanModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant TPlanModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || static_cast<size_t>(index.row()) >= Rows_.size()) return {};
+  const TPlanRow& row = Rows_[static_cast<size_t>(index.row())];
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+      if (column == colFrom) return NameText(row.From);
+      if (column == colTo) return NameText(row.To);
+      return row.Note;
+    case Qt::ToolTipRole:
+      // The names alone leave the folder out; the hint gives the whole path.
+      if (column == colFrom) return TFileListModel::DisplayText(row.From);
+      if (column == colTo) return TFileListModel::DisplayText(row.To);
+      return row.Note;
+    case Qt::DecorationRole:
+      if (column == colNote && row.Fails) return FailIcon_;
+      return {};
+    case Qt::BackgroundRole:
+      // A failing row stands out in the whole line, not only in its note.
+      if (row.Fails) return QBrush(QColor(255, 214, 214));
+      return {};
+    case Qt::ForegroundRole:
+      if (row.Fails) return QBrush(QColor(160, 0, 0));
+      return {};
+    default:
+      return {};
+  }
+}
+
+QVariant TPlanModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+      section < Headers_.size())
+    return Headers_[section];
+  return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, const QString& okText,
+                         QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(QStringLiteral("DialogPlan"));
+  setWindowTitle(caption);
+  setSizeGripEnabled(true);
+  resize(640, 400);
+
+  Model = new TPlanModel(headers, this);
+  LabelSummary = new QLabel(this);
+  LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
+
+  TablePlan = new QTableView(this);
+  TablePlan->setObjectName(QStringLiteral("TablePlan"));
+  TablePlan->setModel(Model);
+  TablePlan->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TablePlan->setSelectionBehavior(QAbstractItemView::SelectRows);
+  TablePlan->setWordWrap(false);
+  TablePlan->setShowGrid(false);
+  TablePlan->setTextElideMode(Qt::ElideMiddle);
+  // Rows of one fixed height and columns of set widths: the view never measures the rows, so
+  // the size of the plan costs nothing at opening or scrolling.
+  QHeaderView* rows = TablePlan->verticalHeader();
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(fontMetrics().height() + 4);
+  rows->hide();
+  QHeaderView* columns = TablePlan->horizontalHeader();
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setStretchLastSection(true);
+  columns->resizeSection(TPlanModel::colFrom, 220);
+  columns->resizeSection(TPlanModel::colTo, 220);
+
+  auto* buttons = new QDialogButtonBox(this);
+  ButtonOK = buttons->addButton(okText, QDialogButtonBox::AcceptRole);
+  ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
+  ButtonCancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+  ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+  // Enter on the table must not start the renames unasked.
+  ButtonOK->setAutoDefault(false);
+  ButtonCancel->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(LabelSummary);
+  layout->addWidget(TablePlan);
+  layout->addWidget(buttons);
+}
+
+}  // namespace tunaro::ui
