@@ -95,6 +95,15 @@ std::vector<std::string> DroppedPaths(const QMimeData* mime) {
   return paths;
 }
 
+// The counters are narrow and the labels around them stay in place: a count too wide for
+// its label is condensed, then made smaller, rather than losing its last digits at the edge.
+QFont CountFont(QFont font, const QString& text, int room) {
+  auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= room; };
+  for (int stretch = 90; !fits() && stretch >= 60; stretch -= 10) font.setStretch(stretch);
+  while (!fits() && font.pixelSize() > 6) font.setPixelSize(font.pixelSize() - 1);
+  return font;
+}
+
 QStringList ExportNameFilters() {
   // Description and pattern alternate; the descriptions carry their patterns for the dialog.
   const QStringList parts = U(kExportFilter).split(QLatin1Char('|'));
@@ -179,7 +188,7 @@ void TFormMain::CreateControls() {
   LabelFileNames = new QLabel(U("文件名列表(&L):"), this);
   Place(LabelFileNames, "LabelFileNames", 168, 48, 84, 12);
 
-  GroupBoxRenameDetails = new QGroupBox(U("运行情况"), this);
+  GroupBoxRenameDetails = new TGroupBox(U("运行情况"), this);
   Place(GroupBoxRenameDetails, "GroupBoxRenameDetails", 344, 200, 273, 113, akTop | akRight);
   {
     QGroupBox* box = GroupBoxRenameDetails;
@@ -239,7 +248,7 @@ void TFormMain::CreateControls() {
   BitBtnMorvix->setToolTip(U("按这里打开本软件的主页：Morvix网站"));
   Place(BitBtnMorvix, "BitBtnMorvix", 344, 320, 273, 24, akTop | akRight | akBottom);
 
-  GroupBoxFileNameSettings = new QGroupBox(U("文件名设置"), this);
+  GroupBoxFileNameSettings = new TGroupBox(U("文件名设置"), this);
   Place(GroupBoxFileNameSettings, "GroupBoxFileNameSettings", 344, 48, 273, 145, akTop | akRight);
   {
     QGroupBox* box = GroupBoxFileNameSettings;
@@ -604,7 +613,9 @@ void TFormMain::ShowCounters() {
   const engine::TCounters& c = State_.Counters;
   auto show = [](QLabel* label, int32_t value) {
     const QString text = QString::number(value);
-    if (label->text() != text) label->setText(text);
+    if (label->text() == text) return;
+    label->setFont(CountFont(label->parentWidget()->font(), text, label->contentsRect().width()));
+    label->setText(text);
   };
   show(StaticTextTotal, c.Total);
   show(StaticTextSuccess, c.Success);
