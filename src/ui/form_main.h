@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -95,6 +96,12 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   bool Running() const { return Running_; }
   // Shows the counters and the gauge now, with every appended entry in the list.
   void ShowCounters();
+  // Where the window keeps its settings between runs (in the user's config folder).
+  static QString SettingsFileName();
+  // The templates used last, newest first; the template box lists them after its presets.
+  const QStringList& RecentTemplates() const { return RecentTemplates_; }
+  static constexpr int kMaxRecentTemplates = 8;
+
   // The window's outer width, as the resize rule counts it.
   int OuterWidth() const { return width() + kFrameWidth; }
 
@@ -209,6 +216,10 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   void RunDropFiles(const std::vector<std::string>& paths);
   void DefaultSeams();
   bool AskSaveFileWithDialog(std::string& fileName, int& filterIndex);
+  void LoadSettings();
+  void SaveSettings();
+  void RememberTemplate(const QString& text);
+  void FillTemplateBox();
 
   engine::TFileList FileNames_;
   engine::TRunState State_;
@@ -223,6 +234,7 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::optional<std::vector<std::string>> PendingDrop_;
   std::string LastSaveName_;
   QString LastSaveFilter_;
+  QStringList RecentTemplates_;
 };
 
 }  // namespace tunaro::ui
