@@ -36,8 +36,6 @@ bool InstallQtTranslations() {
     delete translator;
     return false;
   }
-  // Dates and sizes in the file dialog follow suit.
-  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
   return QCoreApplication::installTranslator(translator);
 }
 
