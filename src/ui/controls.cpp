@@ -34,6 +34,27 @@ void TBevel::paintEvent(QPaintEvent*) {
   p.drawLine(r, 0, r, b);
 }
 
+int TGroupBox::LineTop() const {
+  return QFontMetrics(font()).height() / 2;
+}
+
+void TGroupBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QColor shadow = palette().color(QPalette::Dark);
+  const QColor light = palette().color(QPalette::Light);
+  const QRect frame(0, LineTop(), width() - 1, height() - 1 - LineTop());
+  p.setPen(shadow);
+  p.drawRect(frame.adjusted(0, 0, -1, -1));
+  p.setPen(light);
+  p.drawRect(frame.adjusted(1, 1, 0, 0));
+  const QFontMetrics metrics(font());
+  const QRect caption(8, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+  p.fillRect(caption, palette().color(backgroundRole()));
+  p.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
+}
+
 void TWrapLabel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setPen(

@@ -1,6 +1,7 @@
 // Small controls of the main window that Qt has no exact match for.
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -30,6 +31,21 @@ class TWrapLabel : public QLabel {
 
  public:
   using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A group box whose caption sits on its etched frame line, half the font's height below its
+// top, so that controls placed a little lower stay clear of the line. (Styles such as Fusion
+// draw the line below the whole caption, right through the first row of such controls.)
+class TGroupBox : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  using QGroupBox::QGroupBox;
+  // The frame line's distance from the top.
+  int LineTop() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

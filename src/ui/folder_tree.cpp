@@ -1,6 +1,7 @@
 #include "ui/folder_tree.h"
 
 #include <QFile>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +14,11 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
   Model_->setOption(QFileSystemModel::DontWatchForChanges, true);
   Model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   Model_->setReadOnly(true);
+  // The model's own provider asks only the desktop's icon theme, which a bare X session does
+  // not have; this one falls back to the style's folder and drive icons, as the file dialog
+  // does. It outlives every model, whose background thread may still ask it.
+  static QFileIconProvider iconProvider;
+  Model_->setIconProvider(&iconProvider);
   Model_->setRootPath(QStringLiteral("/"));
   setModel(Model_);
   for (int column = 1; column < Model_->columnCount(); ++column) hideColumn(column);

@@ -20,6 +20,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
@@ -96,6 +98,15 @@ std::vector<std::string> DroppedPaths(const QMimeData* mime) {
   return paths;
 }
 
+// The counters are narrow and the labels around them stay in place: a count too wide for
+// its label is condensed, then made smaller, rather than losing its last digits at the edge.
+QFont CountFont(QFont font, const QString& text, int room) {
+  auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= room; };
+  for (int stretch = 90; !fits() && stretch >= 60; stretch -= 10) font.setStretch(stretch);
+  while (!fits() && font.pixelSize() > 6) font.setPixelSize(font.pixelSize() - 1);
+  return font;
+}
+
 QStringList ExportNameFilters() {
   // Description and pattern alternate; the descriptions carry their patterns for the dialog.
   const QStringList parts = U(kExportFilter).split(QLatin1Char('|'));
@@ -136,7 +147,15 @@ TFormMain::TFormMain(std::string desktopDir, std::string startFolder, QWidget* p
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
-  // The tree shows the desktop folder at start, or the home folder when there is none.
+  // The tree shows the folder of the last run, else the desktop folder, or the home folder
+  // when there is none.
+  QSettings settings(SettingsFileName(), QSettings::IniFormat);
+  if (startFolder.empty()) {
+    const std::string last = settings.value(QStringLiteral("Folder")).toByteArray().toStdString();
+    if (IsFolder(last)) startFolder = last;
+  }
+  if (settings.contains(QStringLiteral("Geometry")))
+    restoreGeometry(settings.value(QStringLiteral("Geometry")).toByteArray());
   if (startFolder.empty())
     startFolder = IsFolder(DesktopDir_) ? DesktopDir_ : PathBytes(QDir::homePath());
   if (!ShellTreeView->SelectFolder(startFolder))
@@ -180,7 +199,7 @@ void TFormMain::CreateControls() {
   LabelFileNames = new QLabel(U("文件名列表(&L):"), this);
   Place(LabelFileNames, "LabelFileNames", 168, 48, 84, 12);
 
-  GroupBoxRenameDetails = new QGroupBox(U("运行情况"), this);
+  GroupBoxRenameDetails = new TGroupBox(U("运行情况"), this);
   Place(GroupBoxRenameDetails, "GroupBoxRenameDetails", 344, 200, 273, 113, akTop | akRight);
   {
     QGroupBox* box = GroupBoxRenameDetails;
@@ -240,7 +259,7 @@ void TFormMain::CreateControls() {
   BitBtnMorvix->setToolTip(U("按这里打开本软件的主页：Morvix网站"));
   Place(BitBtnMorvix, "BitBtnMorvix", 344, 320, 273, 24, akTop | akRight | akBottom);
 
-  GroupBoxFileNameSettings = new QGroupBox(U("文件名设置"), this);
+  GroupBoxFileNameSettings = new TGroupBox(U("文件名设置"), this);
   Place(GroupBoxFileNameSettings, "GroupBoxFileNameSettings", 344, 48, 273, 145, akTop | akRight);
   {
     QGroupBox* box = GroupBoxFileNameSettings;
@@ -587,12 +606,97 @@ void TFormMain::FormCreate() {
     const QSignalBlocker quiet(ComboBoxChooseFileType);
     ComboBoxChooseFileType->setCurrentIndex(0);
   }
+  LoadSettings();
   setAcceptDrops(true);
   FolderRefresh();
 }
 
 void TFormMain::FormClose() {
   setAcceptDrops(false);
+  SaveSettings();
+}
+
+// ---- Remembered settings
+//
+// Kept between runs on purpose, unlike the program this one follows: a user who once turned
+// the undo list on should not lose the old names the one time he forgets to tick it again.
+
+QString TFormMain::SettingsFileName() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Tunaro/tunaro.conf");
+}
+
+void TFormMain::LoadSettings() {
+  const QSettings settings(SettingsFileName(), QSettings::IniFormat);
+  auto mark = [&settings](QAction* action, const char* key) {
+    action->setChecked(settings.value(QString::fromLatin1(key), false).toBool());
+  };
+  mark(MenuItemProcessSubDirectory, "Options/ProcessSubDirectory");
+  mark(MenuItemCreateUndoBatch, "Options/CreateUndoBatch");
+  mark(MenuItemKeepLog, "Options/KeepLog");
+  mark(MenuItemExportSelectedOnly, "Options/ExportSelectedOnly");
+
+  const QString codePage = settings.value(QStringLiteral("Options/CodePage")).toString();
+  for (size_t i = 0; i < std::size(platform::kCodePageNames); ++i) {
+    if (codePage != QLatin1String(platform::kCodePageNames[i])) continue;
+    State_.CodePage = static_cast<platform::TCodePage>(i);
+    for (QAction* action : MenuItemCodePage->actions())
+      action->setChecked(action->objectName() == QStringLiteral("MenuItemCodePage_") + codePage);
+  }
+
+  const QString extension = settings.value(QStringLiteral("FileType")).toString();
+  for (size_t row = 0; row < engine::kFileTypes.size(); ++row) {
+    if (extension != QLatin1String(engine::kFileTypes[row].Extension)) continue;
+    const QSignalBlocker quiet(ComboBoxChooseFileType);
+    ComboBoxChooseFileType->setCurrentIndex(static_cast<int>(row));
+    State_.CurrentExtension = engine::kFileTypes[row].Extension;
+    LabelFileTypeTips->setText(Legend(engine::kFileTypes[row].Legend));
+    StaticTextTotalFiles->setText(U(engine::CountCaption(State_.CurrentExtension).c_str()));
+  }
+
+  RecentTemplates_ = settings.value(QStringLiteral("RecentTemplates")).toStringList();
+  if (RecentTemplates_.size() > kMaxRecentTemplates) RecentTemplates_.resize(kMaxRecentTemplates);
+  FillTemplateBox();
+  if (settings.contains(QStringLiteral("Template")))
+    ComboBoxFileNameTemplate->setEditText(settings.value(QStringLiteral("Template")).toString());
+}
+
+void TFormMain::SaveSettings() {
+  QSettings settings(SettingsFileName(), QSettings::IniFormat);
+  settings.setValue(QStringLiteral("Options/ProcessSubDirectory"), State_.ProcessSubDirectory);
+  settings.setValue(QStringLiteral("Options/CreateUndoBatch"), State_.CreateUndoBatch);
+  settings.setValue(QStringLiteral("Options/KeepLog"), State_.KeepLog);
+  settings.setValue(QStringLiteral("Options/ExportSelectedOnly"), State_.ExportSelectedOnly);
+  settings.setValue(
+      QStringLiteral("Options/CodePage"),
+      QString::fromLatin1(platform::kCodePageNames[static_cast<size_t>(State_.CodePage)]));
+  // The folder as the file system's bytes, which need not be UTF-8.
+  settings.setValue(QStringLiteral("Folder"), QByteArray::fromStdString(ShellTreeView->Path()));
+  settings.setValue(QStringLiteral("FileType"), QString::fromStdString(State_.CurrentExtension));
+  settings.setValue(QStringLiteral("Template"), ComboBoxFileNameTemplate->currentText());
+  settings.setValue(QStringLiteral("RecentTemplates"), RecentTemplates_);
+  settings.setValue(QStringLiteral("Geometry"), saveGeometry());
+}
+
+void TFormMain::RememberTemplate(const QString& text) {
+  RecentTemplates_.removeAll(text);
+  RecentTemplates_.prepend(text);
+  if (RecentTemplates_.size() > kMaxRecentTemplates) RecentTemplates_.resize(kMaxRecentTemplates);
+  FillTemplateBox();
+}
+
+void TFormMain::FillTemplateBox() {
+  // The presets first, in their order; then the templates used last that are no preset.
+  QStringList items;
+  for (const char* preset : engine::kTemplatePresets) items << U(preset);
+  for (const QString& recent : RecentTemplates_)
+    if (!items.contains(recent)) items << recent;
+  QComboBox* box = ComboBoxFileNameTemplate;
+  const QString text = box->currentText();
+  const QSignalBlocker quiet(box);
+  box->clear();
+  box->addItems(items);
+  box->setEditText(text);
 }
 
 void TFormMain::ButtonExitClick() {
@@ -619,7 +723,9 @@ void TFormMain::ShowCounters() {
   const engine::TCounters& c = State_.Counters;
   auto show = [](QLabel* label, int32_t value) {
     const QString text = QString::number(value);
-    if (label->text() != text) label->setText(text);
+    if (label->text() == text) return;
+    label->setFont(CountFont(label->parentWidget()->font(), text, label->contentsRect().width()));
+    label->setText(text);
   };
   show(StaticTextTotal, c.Total);
   show(StaticTextSuccess, c.Success);
@@ -726,6 +832,7 @@ void TFormMain::ButtonRenameClick() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
   const engine::TRunSettings settings = RunSettings();
+  RememberTemplate(ComboBoxFileNameTemplate->currentText());
   Running_ = true;
   PendingRefresh_ = false;
   PendingDrop_.reset();

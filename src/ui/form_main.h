@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -102,6 +103,12 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   bool Running() const { return Running_; }
   // Shows the counters and the gauge now, with every appended entry in the list.
   void ShowCounters();
+  // Where the window keeps its settings between runs (in the user's config folder).
+  static QString SettingsFileName();
+  // The templates used last, newest first; the template box lists them after its presets.
+  const QStringList& RecentTemplates() const { return RecentTemplates_; }
+  static constexpr int kMaxRecentTemplates = 8;
+
   // The window's outer width, as the resize rule counts it.
   int OuterWidth() const { return width() + kFrameWidth; }
 
@@ -226,6 +233,10 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   // The settings of a run from the controls as they are now: the preview and the run take
   // the same.
   engine::TRunSettings RunSettings() const;
+  void LoadSettings();
+  void SaveSettings();
+  void RememberTemplate(const QString& text);
+  void FillTemplateBox();
 
   engine::TFileList FileNames_;
   engine::TRunState State_;
@@ -240,6 +251,7 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::optional<std::vector<std::string>> PendingDrop_;
   std::string LastSaveName_;
   QString LastSaveFilter_;
+  QStringList RecentTemplates_;
 };
 
 }  // namespace tunaro::ui

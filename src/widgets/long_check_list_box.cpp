@@ -1,6 +1,7 @@
 #include "widgets/long_check_list_box.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -64,6 +65,15 @@ bool THintWindow::event(QEvent* event) {
       QMouseEvent copy(e->type(), MouseTarget_->mapFromGlobal(e->globalPosition()),
                        e->globalPosition(), e->button(), e->buttons(), e->modifiers(),
                        e->pointingDevice());
+      QApplication::sendEvent(MouseTarget_, &copy);
+      return true;
+    }
+    case QEvent::ContextMenu: {
+      // The right click that Qt turns into a menu request lands on the hint's window, and
+      // such requests never cross into another window by themselves.
+      const auto* e = static_cast<QContextMenuEvent*>(event);
+      QContextMenuEvent copy(e->reason(), MouseTarget_->mapFromGlobal(e->globalPos()),
+                             e->globalPos(), e->modifiers());
       QApplication::sendEvent(MouseTarget_, &copy);
       return true;
     }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -143,8 +144,16 @@ class TFormMainTest : public QObject {
  private:
   TTempDir Desktop_;
 
+  TTempDir Config_;
+
  private slots:
-  void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Tunaro")); }
+  void initTestCase() {
+    QCoreApplication::setApplicationName(QStringLiteral("Tunaro"));
+    // The window remembers its settings: never in the real config folder.
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Config_.Path()));
+  }
+  // Every test starts from the defaults, whatever the windows of the one before remembered.
+  void init() { QFile::remove(TFormMain::SettingsFileName()); }
 
   void startUpState() {
     TTempDir dir;

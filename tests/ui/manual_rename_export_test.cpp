@@ -135,8 +135,17 @@ QStringList Lines(const std::string& bytes) {
 class ManualRenameExportTest : public QObject {
   Q_OBJECT
 
+ private:
+  TTempDir Config_;
+
  private slots:
-  void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Tunaro")); }
+  void initTestCase() {
+    QCoreApplication::setApplicationName(QStringLiteral("Tunaro"));
+    // The window remembers its settings: never in the real config folder.
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Config_.Path()));
+  }
+  // Every test starts from the defaults, whatever the windows of the one before remembered.
+  void init() { QFile::remove(TFormMain::SettingsFileName()); }
 
   // ---- Manual rename
 

@@ -1,0 +1,24 @@
+// What the program does before its window opens: Qt's own texts in Chinese, and the folder or
+// files named on the command line (a file manager's "Open with", a desktop entry's %F).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tunaro::ui {
+
+struct TCommandLine {
+  std::string Folder;              // one folder alone: the tree selects it
+  std::vector<std::string> Files;  // anything else: added to the list as a drop adds them
+};
+
+// args: the arguments after the program's name, as the file system's bytes; cwd: the folder
+// relative paths start from. The paths come back absolute and without "." or ".." steps.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& cwd);
+
+// Loads Qt's Simplified Chinese texts (dialogs, standard buttons, edit menus) for the
+// application, whatever the user's locale: the rest of the interface is Chinese too. False
+// when the translations are not installed.
+bool InstallQtTranslations();
+
+}  // namespace tunaro::ui
