@@ -5,6 +5,7 @@
 #include "engine/name_builder.h"
 #include "engine/run_files.h"
 #include "platform/fs.h"
+#include "platform/fs_calls.h"
 #include "tags/file_reader.h"
 
 namespace tunaro::engine {
@@ -26,7 +27,9 @@ class TDryRenamer {
  public:
   bool Rename(const std::string& oldPath, const std::string& newPath) {
     if (oldPath == newPath) return platform::FileExists(oldPath);
-    if (platform::FileExists(newPath) || Claimed_.count(newPath)) return false;
+    if (Claimed_.count(newPath) ||
+        (platform::FileExists(newPath) && !platform::IsCaseOnlyRename(oldPath, newPath)))
+      return false;
     Claimed_.insert(newPath);
     return true;
   }
@@ -52,6 +55,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
   TUndoBatch undo;
   TDryRenamer dry;
   TIoError error;
+  platform::ForgetFileSystemAbilities();
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
 
@@ -97,7 +101,8 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // name just then) where a kill could leave a line naming another file; the replay then
     // refuses it, as it never replaces. The log line follows the rename: it reports what
     // happened.
-    const bool taken = makeUndo && newPath != oldPath && platform::FileExists(newPath);
+    const bool taken = makeUndo && newPath != oldPath && platform::FileExists(newPath) &&
+                       !platform::IsCaseOnlyRename(oldPath, newPath);
     bool undoLine = false;
     if (makeUndo && !taken) {
       error = undo.Renaming(oldPath, newPath);
