@@ -5,8 +5,6 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
@@ -15,57 +13,35 @@ namespace {
 
 struct TFuseKind {
   const char* Name;
-  const char* Package;
-  const char* Mkfs;
-  std::vector<std::string> MkfsArgs;
+  const char* Packages;
+  const char* Mkfs;  // with its options
   const char* Mount;
 };
 
-std::string Tool(const std::string& name) {
-  for (const char* dir : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
-    if (access((dir + name).c_str(), X_OK) == 0) return dir + name;
-  return "";
-}
-
-// An image in `dir` on a loop device, made and mounted; Why says what failed. Whatever was
-// done is undone when it goes, on every path.
+// An image in `dir` on a loop device, made and mounted, or Why not. Whatever was done is
+// undone when it goes, on every path.
 class TFuseMount {
  public:
-  TFuseMount(const TFuseKind& kind, const TTempDir& dir) : Path(dir / "mnt") {
-    const std::string losetup = Tool("losetup"), mkfs = Tool(kind.Mkfs), mount = Tool(kind.Mount);
+  TFuseMount(const TFuseKind& kind, const TTempDir& dir) : Path(dir.MakeDir("mnt")) {
     if (geteuid() != 0)
       Why = "needs root, for loop devices and mounts";
     else if (access("/dev/fuse", R_OK | W_OK) != 0)
       Why = "no usable /dev/fuse";
-    else if (losetup.empty() || mkfs.empty() || mount.empty())
-      Why = std::string("no ") + kind.Mkfs + " or " + kind.Mount + " (package " + kind.Package +
-            ", which scripts/setup.sh installs)";
     if (!Why.empty()) return;
-    const std::string image = dir.Write("image", "");
-    std::filesystem::resize_file(image, 32 << 20);
-    const TCommandResult loop = RunCommand(losetup, {"-f", "--show", image});
-    if (loop.Status != 0) {
-      Why = "no loop device: " + loop.Err;
-      return;
-    }
-    Loop_ = loop.Out.substr(0, loop.Out.find('\n'));
-    std::vector<std::string> args = kind.MkfsArgs;
-    args.push_back(Loop_);
-    if (const TCommandResult r = RunCommand(mkfs, args); r.Status != 0) {
-      Why = std::string(kind.Mkfs) + " failed: " + r.Err;
-      return;
-    }
-    dir.MakeDir("mnt");
-    if (const TCommandResult r = RunCommand(mount, {Loop_, Path}); r.Status != 0) {
-      Why = std::string(kind.Mount) + " failed: " + r.Err + r.Out;
-      return;
-    }
-    Mounted_ = true;
+    const TCommandResult r =
+        Sh("PATH=$PATH:/usr/sbin:/sbin\n"
+           "for p in \"${3%% *}\" \"$4\" losetup; do command -v \"$p\" >/dev/null ||\n"
+           "  { echo \"no $p: install $5 (scripts/setup.sh does)\" >&2; exit 2; }; done\n"
+           "truncate -s 32M \"$1\" && l=$(losetup -f --show \"$1\") && echo \"$l\" &&\n"
+           "  { $3 \"$l\" >/dev/null 2>\"$1.err\" || { cat \"$1.err\" >&2; exit 1; }; } &&\n"
+           "  \"$4\" \"$l\" \"$2\"",
+           {dir / "image", Path, kind.Mkfs, kind.Mount, kind.Packages});
+    Loop_ = r.Out.substr(0, r.Out.find('\n'));
+    if (r.Status != 0) Why = "mounting failed: " + r.Err;
   }
   ~TFuseMount() {
-    if (Mounted_ && RunCommand(Tool("umount"), {Path}).Status != 0)
-      RunCommand(Tool("umount"), {"-l", Path});
-    if (!Loop_.empty()) RunCommand(Tool("losetup"), {"-d", Loop_});
+    if (Why.empty()) Sh("umount \"$1\" || umount -l \"$1\"", {Path});
+    if (!Loop_.empty()) Sh("losetup -d \"$1\"", {Loop_});
   }
   TFuseMount(const TFuseMount&) = delete;
   TFuseMount& operator=(const TFuseMount&) = delete;
@@ -74,8 +50,11 @@ class TFuseMount {
   std::string Why;  // empty when mounted
 
  private:
+  static TCommandResult Sh(const std::string& script, std::vector<std::string> args) {
+    args.insert(args.begin(), {"-c", script, "sh"});
+    return RunCommand("/bin/sh", args);
+  }
   std::string Loop_;
-  bool Mounted_ = false;
 };
 
 class FuseMountTest : public ::testing::TestWithParam<TFuseKind> {};
@@ -113,12 +92,11 @@ TEST_P(FuseMountTest, RenamesEveryFileAndUndoes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fuse, FuseMountTest,
-    ::testing::Values(
-        TFuseKind{"exFAT", "exfat-fuse, exfatprogs", "mkfs.exfat", {}, "mount.exfat-fuse"},
-        TFuseKind{"NTFS", "ntfs-3g", "mkntfs", {"-Q", "-q"}, "ntfs-3g"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Fuse, FuseMountTest,
+                         ::testing::Values(TFuseKind{"exFAT", "exfat-fuse exfatprogs", "mkfs.exfat",
+                                                     "mount.exfat-fuse"},
+                                           TFuseKind{"NTFS", "ntfs-3g", "mkntfs -Q -q", "ntfs-3g"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace tunaro::test

@@ -1,5 +1,7 @@
 // RenameNoReplace's fallbacks, each made to run by failing the calls before it at the seam,
 // as a file system without the no-replace flag or without hard links answers.
+#include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,17 +19,24 @@ namespace {
 using test::ReadFile;
 using test::TTempDir;
 
-// Errno each call fails with, 0 for the real call. Unlink fails only its first call: the old
-// name's, so that the clean-up after it runs for real.
+// Errno the first call of each fails with, 0 for none: a call is made once per rename, but
+// for unlink, whose second call (the clean-up) then runs for real.
 struct TFaults {
   int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0;
 };
-TFaults Faults;
-TFaults Calls;  // how often each was made
+TFaults Faults, Calls;  // Calls: how often each was made
 
-int Fail(int err) {
-  errno = err;
-  return -1;
+int SystemRenameNoReplace(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+template <int TFaults::*Which, auto Real, typename... TArgs>
+int Faulty(TArgs... args) {
+  if ((Calls.*Which)++ == 0 && Faults.*Which) {
+    errno = Faults.*Which;
+    return -1;
+  }
+  return Real(args...);
 }
 
 // The faulty calls in place for a scope, and nothing learned before or after it.
@@ -36,25 +45,11 @@ class TInjected {
   explicit TInjected(TFaults faults) {
     Faults = faults;
     Calls = {};
-    FsCalls() = {
-        [](const char* a, const char* b) {
-          ++Calls.RenameNoReplace;
-          return Faults.RenameNoReplace ? Fail(Faults.RenameNoReplace)
-                                        : SystemFsCalls().RenameNoReplace(a, b);
-        },
-        [](const char* a, const char* b) {
-          ++Calls.Rename;
-          return Faults.Rename ? Fail(Faults.Rename) : SystemFsCalls().Rename(a, b);
-        },
-        [](const char* a, const char* b) {
-          ++Calls.Link;
-          return Faults.Link ? Fail(Faults.Link) : SystemFsCalls().Link(a, b);
-        },
-        [](const char* a) {
-          if (Calls.Unlink++ == 0 && Faults.Unlink) return Fail(Faults.Unlink);
-          return SystemFsCalls().Unlink(a);
-        },
-    };
+    TFsCalls& calls = FsCalls();
+    calls.RenameNoReplace = Faulty<&TFaults::RenameNoReplace, SystemRenameNoReplace>;
+    calls.Rename = Faulty<&TFaults::Rename, ::rename>;
+    calls.Link = Faulty<&TFaults::Link, ::link>;
+    calls.Unlink = Faulty<&TFaults::Unlink, ::unlink>;
     ForgetFileSystemAbilities();
   }
   ~TInjected() {
@@ -71,37 +66,47 @@ TFiles Contents(const TTempDir& dir) {
   return files;
 }
 
+// a.mp3 to A.mp3: on a case-sensitive file system another name, so another file under it is
+// in the way, a hard link of the file itself too.
 TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
-  const TFiles renamed{{"b.mp3", "A"}}, kept{{"a.mp3", "A"}}, taken{{"a.mp3", "A"}, {"b.mp3", "B"}};
+  enum TNewName { Free, Taken, HardLink };
+  const TFiles renamed{{"A.mp3", "A"}}, kept{{"a.mp3", "A"}}, taken{{"A.mp3", "B"}, {"a.mp3", "A"}},
+      linked{{"A.mp3", "A"}, {"a.mp3", "A"}};
   struct TCase {
     const char* What;
     TFaults Faults;
-    bool Taken;  // b.mp3 is there before
+    TNewName NewName;
     int Result;
     const TFiles& After;
   };
   const TCase cases[] = {
-      {"flag refused: EINVAL", {EINVAL}, false, 0, renamed},
-      {"flag refused: ENOSYS", {ENOSYS}, false, 0, renamed},
-      {"flag refused: EPERM", {EPERM}, false, 0, renamed},
-      {"across devices: no fallback", {EXDEV}, false, EXDEV, kept},
-      {"no hard links: EPERM", {EINVAL, EPERM}, false, 0, renamed},
-      {"no hard links: EOPNOTSUPP", {EINVAL, EOPNOTSUPP}, false, 0, renamed},
-      {"link across devices", {EINVAL, EXDEV}, false, EXDEV, kept},
-      {"link finds the name taken", {EINVAL, EEXIST}, false, EEXIST, kept},
-      {"old name not dropped: the link goes again", {EINVAL, 0, 0, EIO}, false, EIO, kept},
-      {"rename over the placeholder fails: it goes", {EINVAL, EPERM, EIO}, false, EIO, kept},
-      {"taken: flag", {}, true, EEXIST, taken},
-      {"taken: link", {EINVAL}, true, EEXIST, taken},
-      {"taken: placeholder", {EINVAL, EPERM}, true, EEXIST, taken},
+      {"flag refused: EINVAL", {EINVAL}, Free, 0, renamed},
+      {"flag refused: ENOSYS", {ENOSYS}, Free, 0, renamed},
+      {"flag refused: EPERM", {EPERM}, Free, 0, renamed},
+      {"across devices: no fallback", {EXDEV}, Free, EXDEV, kept},
+      {"no hard links: EPERM", {EINVAL, EPERM}, Free, 0, renamed},
+      {"no hard links: EOPNOTSUPP", {EINVAL, EOPNOTSUPP}, Free, 0, renamed},
+      {"link across devices", {EINVAL, EXDEV}, Free, EXDEV, kept},
+      {"link finds the name taken", {EINVAL, EEXIST}, Free, EEXIST, kept},
+      {"old name not dropped: the link goes again", {EINVAL, 0, 0, EIO}, Free, EIO, kept},
+      {"rename over the placeholder fails: it goes", {EINVAL, EPERM, EIO}, Free, EIO, kept},
+      {"taken: flag", {}, Taken, EEXIST, taken},
+      {"taken: link", {EINVAL}, Taken, EEXIST, taken},
+      {"taken: placeholder", {EINVAL, EPERM}, Taken, EEXIST, taken},
+      {"hard link: flag", {}, HardLink, EEXIST, linked},
+      {"hard link: link", {EINVAL}, HardLink, EEXIST, linked},
+      {"hard link: placeholder", {EINVAL, EPERM}, HardLink, EEXIST, linked},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
     TTempDir dir;
     dir.Write("a.mp3", "A");
-    if (c.Taken) dir.Write("b.mp3", "B");
+    if (c.NewName == Taken) dir.Write("A.mp3", "B");
+    if (c.NewName == HardLink) {
+      ASSERT_EQ(link((dir / "a.mp3").c_str(), (dir / "A.mp3").c_str()), 0);
+    }
     TInjected injected(c.Faults);
-    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "b.mp3"), c.Result);
+    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "A.mp3"), c.Result);
     EXPECT_EQ(Contents(dir), c.After);
   }
 }
@@ -119,20 +124,6 @@ TEST(RenameFallback, RefusalsAreLearnedOncePerRun) {
   EXPECT_EQ(RenameNoReplace(dir / "3", dir / "c"), 0);
   EXPECT_EQ(Calls.RenameNoReplace, 2);
   EXPECT_EQ(Contents(dir), (TFiles{{"a", "1"}, {"b", "2"}, {"c", "3"}}));
-}
-
-// On a case-sensitive file system a name differing in case is another entry, even when it is
-// a hard link of the same file: taken, on every path.
-TEST(RenameFallback, HardLinkUnderAnotherCaseIsTaken) {
-  TTempDir dir;
-  dir.Write("a.mp3", "A");
-  ASSERT_EQ(link((dir / "a.mp3").c_str(), (dir / "A.mp3").c_str()), 0);
-  EXPECT_FALSE(IsCaseOnlyRename(dir / "a.mp3", dir / "A.mp3"));
-  for (const TFaults faults : {TFaults{}, TFaults{EINVAL}, TFaults{EINVAL, EPERM}}) {
-    TInjected injected(faults);
-    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "A.mp3"), EEXIST);
-  }
-  EXPECT_EQ(Contents(dir), (TFiles{{"A.mp3", "A"}, {"a.mp3", "A"}}));
 }
 
 }  // namespace
