@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
+  fuse3 exfat-fuse exfatprogs ntfs-3g util-linux strace
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "engine/name_builder.h"
 #include "engine/run_files.h"
 #include "platform/fs.h"
+#include "platform/fs_calls.h"
 #include "tags/file_reader.h"
 
 namespace tunaro::engine {
@@ -27,11 +28,13 @@ namespace {
 class TRunNames {
  public:
   bool TakenByRun(const std::string& path) const { return Taken_.count(path) != 0; }
-  // The rename a dry run pretends: 0 or the errno the real one would give.
+  // The rename a dry run pretends: 0 or the errno the real one would give. A name that is
+  // the same file in another letter case (a case-insensitive file system) is no taken name.
   int DryRename(const std::string& oldPath, const std::string& newPath) {
     if (!Exists(oldPath)) return ENOENT;
     if (oldPath == newPath) return 0;
-    if (Exists(newPath)) return EEXIST;
+    if (Exists(newPath) && (Taken_.count(newPath) || !platform::IsCaseOnlyRename(oldPath, newPath)))
+      return EEXIST;
     Renamed(oldPath, newPath);
     return 0;
   }
@@ -69,6 +72,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
   TUndoBatch undo;
   TRunNames names;
   TIoError error;
+  platform::ForgetFileSystemAbilities();
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
 
@@ -126,7 +130,9 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // happened. A name too long is refused before all that, by the run itself: a dry run
     // cannot ask the file system, and the two runs must answer alike.
     const bool tooLong = ExtractFileName(newPath).size() > kMaxNameBytes;
-    const bool taken = makeUndo && !tooLong && newPath != oldPath && platform::FileExists(newPath);
+    const bool taken = makeUndo && !tooLong && newPath != oldPath &&
+                       platform::FileExists(newPath) &&
+                       !platform::IsCaseOnlyRename(oldPath, newPath);
     bool undoLine = false;
     if (makeUndo && !taken && !tooLong) {
       error = undo.Renaming(oldPath, newPath);

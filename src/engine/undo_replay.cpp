@@ -8,6 +8,7 @@
 #include "engine/name_builder.h"
 #include "platform/codec.h"
 #include "platform/fs.h"
+#include "platform/fs_calls.h"
 
 namespace tunaro::engine {
 
@@ -101,7 +102,10 @@ class TDryFiles {
   int Rename(const std::string& from, const std::string& to) {
     if (!Exists(from)) return ENOENT;
     if (from == to) return 0;
-    if (Exists(to)) return EEXIST;
+    // A real file under another spelling of its own name is not in the way.
+    if (Exists(to) &&
+        (Added_.count(to) || Added_.count(from) || !platform::IsCaseOnlyRename(from, to)))
+      return EEXIST;
     Added_.erase(from);
     Removed_.insert(from);
     Removed_.erase(to);
@@ -149,6 +153,7 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
                        const std::function<void(const TUndoOutcome&)>& done) {
   TDryFiles dry;
+  platform::ForgetFileSystemAbilities();
   auto exists = [&](const std::string& path) {
     return dryRun ? dry.Exists(path) : platform::FileExists(path);
   };

@@ -85,8 +85,15 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 
 // Renames within one folder and never replaces an existing file, on every file system.
 // A new path equal to the old one byte for byte succeeds if the file exists and leaves it alone.
+// A new name that a case-insensitive file system takes for the file itself (IsCaseOnlyRename)
+// is not taken: the file gets the new spelling.
 // Returns 0 or the errno (EEXIST when the name is taken).
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
+
+// Whether both paths name one and the same directory entry, the new one differing only in
+// letter case, as a case-insensitive file system (exFAT, vfat, NTFS, SMB, ext4 casefold)
+// resolves it. Two hard links of one file are not one entry.
+bool IsCaseOnlyRename(const std::string& oldPath, const std::string& newPath);
 
 bool FileExists(const std::string& path);
 

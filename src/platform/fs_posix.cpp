@@ -1,16 +1,21 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <wctype.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "platform/fs.h"
+#include "platform/fs_calls.h"
 
 namespace tunaro::platform {
 
@@ -229,23 +234,261 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
+namespace {
+
+int SystemRenameNoReplace(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+int SystemRename(const char* from, const char* to) {
+  return rename(from, to);
+}
+int SystemLink(const char* from, const char* to) {
+  return link(from, to);
+}
+int SystemUnlink(const char* path) {
+  return unlink(path);
+}
+
+// What a file system refused, learned per device. Knowing too little or the wrong thing
+// (a device number reused by another mount) is never unsafe: every way of renaming below
+// refuses to replace on its own, so a wrong guess costs only a failing call.
+struct TRefused {
+  bool NoReplaceFlag = false;
+  bool HardLinks = false;
+};
+
+struct TAbilityCache {
+  std::mutex Lock;
+  std::vector<std::pair<dev_t, TRefused>> Devices;
+  // A run renames folder by folder: the last folder's device spares a stat per file.
+  std::string LastFolder;
+  dev_t LastDevice = 0;
+  bool HaveLast = false;
+};
+
+TAbilityCache& Abilities() {
+  static TAbilityCache cache;
+  return cache;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The device of the folder holding the path; false when the folder cannot be read.
+bool FolderDevice(const std::string& path, dev_t& device) {
+  std::string folder = FolderOf(path);
+  TAbilityCache& cache = Abilities();
+  std::lock_guard lock(cache.Lock);
+  if (cache.HaveLast && cache.LastFolder == folder) {
+    device = cache.LastDevice;
+    return true;
+  }
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0) return false;
+  cache.LastFolder = std::move(folder);
+  cache.LastDevice = device = st.st_dev;
+  cache.HaveLast = true;
+  return true;
+}
+
+TRefused RefusedOn(dev_t device) {
+  TAbilityCache& cache = Abilities();
+  std::lock_guard lock(cache.Lock);
+  for (const auto& [dev, refused] : cache.Devices)
+    if (dev == device) return refused;
+  return {};
+}
+
+void LearnRefused(dev_t device, bool TRefused::*what) {
+  TAbilityCache& cache = Abilities();
+  std::lock_guard lock(cache.Lock);
+  for (auto& [dev, refused] : cache.Devices)
+    if (dev == device) {
+      refused.*what = true;
+      return;
+    }
+  cache.Devices.emplace_back(device, TRefused{});
+  cache.Devices.back().second.*what = true;
+}
+
+// renameat2 without the flag: file systems that lack it (FUSE, ntfs-3g, network shares) say
+// EINVAL; old kernels ENOSYS; seccomp filters of older container runtimes EPERM.
+bool FlagRefused(int err) {
+  return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == EPERM;
+}
+
+// link without hard links: exFAT, vfat and many FUSE file systems say EPERM.
+bool LinksRefused(int err) {
+  return err == EPERM || err == EOPNOTSUPP || err == ENOSYS;
+}
+
+// One code point of UTF-8 at `at`, or -1 for a byte that does not start one.
+int32_t DecodeUtf8(std::string_view s, size_t& at) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
+  const uint8_t b = byte(at);
+  const size_t length = b < 0x80         ? 1
+                        : (b >> 5) == 6  ? 2
+                        : (b >> 4) == 14 ? 3
+                        : (b >> 3) == 30 ? 4
+                                         : 0;
+  if (length == 0 || at + length > s.size()) return -1;
+  int32_t c = length == 1 ? b : b & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return -1;
+    c = c << 6 | (byte(at + i) & 0x3F);
+  }
+  at += length;
+  return c;
+}
+
+// Names equal but for letter case: Unicode letters as the UTF-8 locale lowers them (ASCII
+// alone where that locale is missing); bytes that are not UTF-8 must be equal.
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  const auto lower = [](int32_t c) -> int32_t {
+    if (c >= 'A' && c <= 'Z') return c + 32;
+    return utf8 != nullptr ? static_cast<int32_t>(towlower_l(static_cast<wint_t>(c), utf8)) : c;
+  };
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const size_t i0 = i, j0 = j;
+    const int32_t x = DecodeUtf8(a, i), y = DecodeUtf8(b, j);
+    if (x < 0 || y < 0) {
+      if (a[i0] != b[j0]) return false;
+      i = i0 + 1;
+      j = j0 + 1;
+    } else if (x != y && lower(x) != lower(y)) {
+      return false;
+    }
+  }
+  return i == a.size() && j == b.size();
+}
+
+// Whether the folder lists `name` spelt exactly so, and whether it lists `other` so.
+void ListedExactly(const std::string& folder, std::string_view name, std::string_view other,
+                   bool& hasName, bool& hasOther) {
+  hasName = hasOther = false;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* d = readdir(dir)) {
+    if (name == d->d_name) hasName = true;
+    if (other == d->d_name) hasOther = true;
+  }
+  closedir(dir);
+}
+
+// The error a refusing call gave, unless the taken name is the file's own in another case:
+// then the file gets the new spelling.
+int TakenUnlessCaseOnly(int err, const std::string& oldPath, const std::string& newPath) {
+  if (err != EEXIST || !IsCaseOnlyRename(oldPath, newPath)) return err;
+  return FsCalls().Rename(oldPath.c_str(), newPath.c_str()) == 0 ? 0 : errno;
+}
+
+// Where neither the flag nor hard links are there: the new name is claimed by creating it
+// exclusively, as an empty placeholder, and the file is renamed over the placeholder.
+// The race that remains: another process that deletes the placeholder and puts a file of its
+// own under the name in the moment between the two calls has that file replaced. rename()
+// cannot say "only over this file"; the window is two system calls wide and needs a process
+// that deletes a file it did not make. A crash in it leaves the empty placeholder beside the
+// untouched file.
+int RenameOverPlaceholder(const std::string& oldPath, const std::string& newPath) {
+  const int fd = open(newPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return TakenUnlessCaseOnly(errno, oldPath, newPath);
+  struct stat placeholder;
+  const bool known = fstat(fd, &placeholder) == 0;
+  close(fd);
+  if (FsCalls().Rename(oldPath.c_str(), newPath.c_str()) == 0) return 0;
+  const int err = errno;
+  // Only the placeholder goes: a network share may report an error for a rename it did, and
+  // then the name holds the file itself.
+  struct stat now;
+  if (known && lstat(newPath.c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
+      now.st_dev == placeholder.st_dev && now.st_ino == placeholder.st_ino)
+    FsCalls().Unlink(newPath.c_str());
+  return err;
+}
+
+}  // namespace
+
+TFsCalls SystemFsCalls() {
+  return {SystemRenameNoReplace, SystemRename, SystemLink, SystemUnlink};
+}
+
+TFsCalls& FsCalls() {
+  static TFsCalls calls = SystemFsCalls();
+  return calls;
+}
+
+void ForgetFileSystemAbilities() {
+  TAbilityCache& cache = Abilities();
+  std::lock_guard lock(cache.Lock);
+  cache.Devices.clear();
+  cache.HaveLast = false;
+}
+
+bool IsCaseOnlyRename(const std::string& oldPath, const std::string& newPath) {
+  const size_t slash = oldPath.find_last_of('/');
+  const size_t newSlash = newPath.find_last_of('/');
+  if (oldPath == newPath || slash != newSlash ||
+      (slash != std::string::npos && oldPath.compare(0, slash, newPath, 0, slash) != 0))
+    return false;
+  struct stat a, b;
+  if (lstat(oldPath.c_str(), &a) != 0 || lstat(newPath.c_str(), &b) != 0 || a.st_dev != b.st_dev)
+    return false;
+  // One inode with one name: the file system found the file itself under the new name.
+  if (a.st_ino == b.st_ino && a.st_nlink == 1) return true;
+  const size_t from = slash == std::string::npos ? 0 : slash + 1;
+  const std::string_view oldName = std::string_view(oldPath).substr(from);
+  const std::string_view newName = std::string_view(newPath).substr(from);
+  if (!EqualIgnoringCase(oldName, newName)) return false;
+  // Hard links share the inode; FUSE file systems without inode numbers of their own
+  // (exfat-fuse, sshfs) number each name apart. Either way the folder decides: the file
+  // itself is listed under its old spelling and nothing under the new one, which only a
+  // case-insensitive lookup then resolves. A folder read per such rename, on those alone.
+  if (a.st_ino != b.st_ino &&
+      (a.st_mode != b.st_mode || a.st_size != b.st_size || a.st_nlink != b.st_nlink ||
+       a.st_mtim.tv_sec != b.st_mtim.tv_sec || a.st_mtim.tv_nsec != b.st_mtim.tv_nsec))
+    return false;
+  bool hasOld = false, hasNew = false;
+  ListedExactly(FolderOf(oldPath), oldName, newName, hasOld, hasNew);
+  return hasOld && !hasNew;
+}
+
+// Three ways that cannot replace, in this order, each tried on a file system until it refuses:
+// renameat2 with RENAME_NOREPLACE; a hard link under the new name and then the old name
+// dropped; and a placeholder claimed exclusively and renamed over (see above).
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath) {
   if (oldPath == newPath) {
     struct stat st;
     return lstat(oldPath.c_str(), &st) == 0 ? 0 : errno;
   }
-  if (renameat2(AT_FDCWD, oldPath.c_str(), AT_FDCWD, newPath.c_str(), RENAME_NOREPLACE) == 0)
-    return 0;
-  const int err = errno;
-  if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) return err;
-  // The file system refuses the flag: a hard link cannot replace either, then drop the old name.
-  if (link(oldPath.c_str(), newPath.c_str()) != 0) return errno;
-  if (unlink(oldPath.c_str()) != 0) {
-    const int unlinkErr = errno;
-    unlink(newPath.c_str());  // undo the link; the file keeps its old name
-    return unlinkErr;
+  const TFsCalls& calls = FsCalls();
+  const char* from = oldPath.c_str();
+  const char* to = newPath.c_str();
+  dev_t device = 0;
+  const bool known = FolderDevice(oldPath, device);
+  const TRefused refused = known ? RefusedOn(device) : TRefused{};
+  if (!refused.NoReplaceFlag) {
+    if (calls.RenameNoReplace(from, to) == 0) return 0;
+    const int err = errno;
+    if (!FlagRefused(err)) return TakenUnlessCaseOnly(err, oldPath, newPath);
+    if (known) LearnRefused(device, &TRefused::NoReplaceFlag);
   }
-  return 0;
+  if (!refused.HardLinks) {
+    if (calls.Link(from, to) == 0) {
+      if (calls.Unlink(from) == 0) return 0;
+      const int err = errno;
+      calls.Unlink(to);  // undo the link; the file keeps its old name
+      return err;
+    }
+    const int err = errno;
+    if (!LinksRefused(err)) return TakenUnlessCaseOnly(err, oldPath, newPath);
+    if (known) LearnRefused(device, &TRefused::HardLinks);
+  }
+  return RenameOverPlaceholder(oldPath, newPath);
 }
 
 bool FileExists(const std::string& path) {

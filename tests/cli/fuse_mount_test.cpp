@@ -1,0 +1,102 @@
+// tunaro-cli rename and undo on exFAT and NTFS images mounted through FUSE (exfat-fuse,
+// ntfs-3g) on loop devices: file systems without the no-replace flag, exFAT without hard
+// links and with case-insensitive names. Needs root and /dev/fuse; skipped, saying so, without.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::test {
+namespace {
+
+struct TFuseKind {
+  const char* Name;
+  const char* Packages;
+  const char* Mkfs;  // with its options
+  const char* Mount;
+};
+
+// An image in `dir` on a loop device, made and mounted, or Why not. Whatever was done is
+// undone when it goes, on every path.
+class TFuseMount {
+ public:
+  TFuseMount(const TFuseKind& kind, const TTempDir& dir) : Path(dir.MakeDir("mnt")) {
+    if (geteuid() != 0)
+      Why = "needs root, for loop devices and mounts";
+    else if (access("/dev/fuse", R_OK | W_OK) != 0)
+      Why = "no usable /dev/fuse";
+    if (!Why.empty()) return;
+    const TCommandResult r =
+        Sh("PATH=$PATH:/usr/sbin:/sbin\n"
+           "for p in \"${3%% *}\" \"$4\" losetup; do command -v \"$p\" >/dev/null ||\n"
+           "  { echo \"no $p: install $5 (scripts/setup.sh does)\" >&2; exit 2; }; done\n"
+           "truncate -s 32M \"$1\" && l=$(losetup -f --show \"$1\") && echo \"$l\" &&\n"
+           "  { $3 \"$l\" >/dev/null 2>\"$1.err\" || { cat \"$1.err\" >&2; exit 1; }; } &&\n"
+           "  \"$4\" \"$l\" \"$2\"",
+           {dir / "image", Path, kind.Mkfs, kind.Mount, kind.Packages});
+    Loop_ = r.Out.substr(0, r.Out.find('\n'));
+    if (r.Status != 0) Why = "mounting failed: " + r.Err;
+  }
+  ~TFuseMount() {
+    if (Why.empty()) Sh("umount \"$1\" || umount -l \"$1\"", {Path});
+    if (!Loop_.empty()) Sh("losetup -d \"$1\"", {Loop_});
+  }
+  TFuseMount(const TFuseMount&) = delete;
+  TFuseMount& operator=(const TFuseMount&) = delete;
+
+  const std::string Path;
+  std::string Why;  // empty when mounted
+
+ private:
+  static TCommandResult Sh(const std::string& script, std::vector<std::string> args) {
+    args.insert(args.begin(), {"-c", script, "sh"});
+    return RunCommand("/bin/sh", args);
+  }
+  std::string Loop_;
+};
+
+class FuseMountTest : public ::testing::TestWithParam<TFuseKind> {};
+
+// Every tagged file is renamed, "art - song" to "Art - Song" too (one name on exFAT), the
+// taken "B - C.mp3" is refused and kept, and the undo brings every name back.
+TEST_P(FuseMountTest, RenamesEveryFileAndUndoes) {
+  TTempDir scratch, desktop;
+  const TFuseMount mount(GetParam(), scratch);
+  if (!mount.Why.empty())
+    GTEST_SKIP() << GetParam().Name << " through FUSE not tried: " << mount.Why;
+  const std::vector<std::string> before{"01.mp3", "02.mp3", "03.mp3", "B - C.mp3",
+                                        "art - song.mp3"},
+      after{"03.mp3", "Art - One.mp3", "Art - Song.mp3", "Art - Two.mp3", "B - C.mp3"};
+  for (const bool undo : {false, true}) {
+    SCOPED_TRACE(undo ? "with undo" : "plain");
+    const TTempDir music(mount.Path);
+    music.Write("01.mp3", TaggedMp3("Art", "One"));
+    music.Write("02.mp3", TaggedMp3("Art", "Two"));
+    music.Write("art - song.mp3", TaggedMp3("Art", "Song"));
+    music.Write("03.mp3", TaggedMp3("B", "C"));
+    music.Write("B - C.mp3", "keep");
+    std::vector<std::string> args{"rename", music.Path()};
+    if (undo) args.insert(args.begin() + 1, {"--undo", "--log-dir", desktop.Path()});
+    const TCommandResult r = RunCommand(TUNARO_CLI, args);
+    EXPECT_EQ(r.Status, 1) << r.Out << r.Err;  // the taken name and the untagged file
+    EXPECT_EQ(music.List(), after) << r.Out;
+    EXPECT_EQ(ReadFile(music / "B - C.mp3"), "keep");
+    EXPECT_EQ(ReadFile(music / "03.mp3"), TaggedMp3("B", "C"));
+    if (!undo) continue;
+    ASSERT_EQ(desktop.List().size(), 1u);
+    const TCommandResult back = RunCommand(TUNARO_CLI, {"undo", desktop / desktop.List()[0]});
+    EXPECT_EQ(back.Status, 0) << back.Out << back.Err;
+    EXPECT_EQ(music.List(), before);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fuse, FuseMountTest,
+                         ::testing::Values(TFuseKind{"exFAT", "exfat-fuse exfatprogs", "mkfs.exfat",
+                                                     "mount.exfat-fuse"},
+                                           TFuseKind{"NTFS", "ntfs-3g", "mkntfs -Q -q", "ntfs-3g"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
+}  // namespace tunaro::test

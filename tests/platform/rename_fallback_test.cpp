@@ -1,0 +1,130 @@
+// RenameNoReplace's fallbacks, each made to run by failing the calls before it at the seam,
+// as a file system without the no-replace flag or without hard links answers.
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "platform/fs.h"
+#include "platform/fs_calls.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::platform {
+namespace {
+
+using test::ReadFile;
+using test::TTempDir;
+
+// Errno the first call of each fails with, 0 for none: a call is made once per rename, but
+// for unlink, whose second call (the clean-up) then runs for real.
+struct TFaults {
+  int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0;
+};
+TFaults Faults, Calls;  // Calls: how often each was made
+
+int SystemRenameNoReplace(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+template <int TFaults::*Which, auto Real, typename... TArgs>
+int Faulty(TArgs... args) {
+  if ((Calls.*Which)++ == 0 && Faults.*Which) {
+    errno = Faults.*Which;
+    return -1;
+  }
+  return Real(args...);
+}
+
+// The faulty calls in place for a scope, and nothing learned before or after it.
+class TInjected {
+ public:
+  explicit TInjected(TFaults faults) {
+    Faults = faults;
+    Calls = {};
+    TFsCalls& calls = FsCalls();
+    calls.RenameNoReplace = Faulty<&TFaults::RenameNoReplace, SystemRenameNoReplace>;
+    calls.Rename = Faulty<&TFaults::Rename, ::rename>;
+    calls.Link = Faulty<&TFaults::Link, ::link>;
+    calls.Unlink = Faulty<&TFaults::Unlink, ::unlink>;
+    ForgetFileSystemAbilities();
+  }
+  ~TInjected() {
+    FsCalls() = SystemFsCalls();
+    ForgetFileSystemAbilities();
+  }
+};
+
+using TFiles = std::map<std::string, std::string>;
+
+TFiles Contents(const TTempDir& dir) {
+  TFiles files;
+  for (const std::string& name : dir.List()) files[name] = ReadFile(dir / name);
+  return files;
+}
+
+// a.mp3 to A.mp3: on a case-sensitive file system another name, so another file under it is
+// in the way, a hard link of the file itself too.
+TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
+  enum TNewName { Free, Taken, HardLink };
+  const TFiles renamed{{"A.mp3", "A"}}, kept{{"a.mp3", "A"}}, taken{{"A.mp3", "B"}, {"a.mp3", "A"}},
+      linked{{"A.mp3", "A"}, {"a.mp3", "A"}};
+  struct TCase {
+    const char* What;
+    TFaults Faults;
+    TNewName NewName;
+    int Result;
+    const TFiles& After;
+  };
+  const TCase cases[] = {
+      {"flag refused: EINVAL", {EINVAL}, Free, 0, renamed},
+      {"flag refused: ENOSYS", {ENOSYS}, Free, 0, renamed},
+      {"flag refused: EPERM", {EPERM}, Free, 0, renamed},
+      {"across devices: no fallback", {EXDEV}, Free, EXDEV, kept},
+      {"no hard links: EPERM", {EINVAL, EPERM}, Free, 0, renamed},
+      {"no hard links: EOPNOTSUPP", {EINVAL, EOPNOTSUPP}, Free, 0, renamed},
+      {"link across devices", {EINVAL, EXDEV}, Free, EXDEV, kept},
+      {"link finds the name taken", {EINVAL, EEXIST}, Free, EEXIST, kept},
+      {"old name not dropped: the link goes again", {EINVAL, 0, 0, EIO}, Free, EIO, kept},
+      {"rename over the placeholder fails: it goes", {EINVAL, EPERM, EIO}, Free, EIO, kept},
+      {"taken: flag", {}, Taken, EEXIST, taken},
+      {"taken: link", {EINVAL}, Taken, EEXIST, taken},
+      {"taken: placeholder", {EINVAL, EPERM}, Taken, EEXIST, taken},
+      {"hard link: flag", {}, HardLink, EEXIST, linked},
+      {"hard link: link", {EINVAL}, HardLink, EEXIST, linked},
+      {"hard link: placeholder", {EINVAL, EPERM}, HardLink, EEXIST, linked},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    dir.Write("a.mp3", "A");
+    if (c.NewName == Taken) dir.Write("A.mp3", "B");
+    if (c.NewName == HardLink) {
+      ASSERT_EQ(link((dir / "a.mp3").c_str(), (dir / "A.mp3").c_str()), 0);
+    }
+    TInjected injected(c.Faults);
+    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "A.mp3"), c.Result);
+    EXPECT_EQ(Contents(dir), c.After);
+  }
+}
+
+TEST(RenameFallback, RefusalsAreLearnedOncePerRun) {
+  TTempDir dir;
+  for (const char* name : {"1", "2", "3"}) dir.Write(name, name);
+  TInjected injected({EINVAL, EPERM});
+  EXPECT_EQ(RenameNoReplace(dir / "1", dir / "a"), 0);
+  EXPECT_EQ(RenameNoReplace(dir / "2", dir / "b"), 0);
+  EXPECT_EQ(Calls.RenameNoReplace, 1);
+  EXPECT_EQ(Calls.Link, 1);
+  EXPECT_EQ(Calls.Rename, 2);
+  ForgetFileSystemAbilities();  // a new run asks again
+  EXPECT_EQ(RenameNoReplace(dir / "3", dir / "c"), 0);
+  EXPECT_EQ(Calls.RenameNoReplace, 2);
+  EXPECT_EQ(Contents(dir), (TFiles{{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+}
+
+}  // namespace
+}  // namespace tunaro::platform
