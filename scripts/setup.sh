@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
+  clang-format desktop-file-utils appstream dpkg-dev file bash-completion
 )
 
 missing=()

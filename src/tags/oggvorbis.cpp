@@ -109,7 +109,6 @@ void ReadComments(const std::string& fileName, THeaderInfo& info) {
   }
 }
 
-
 // The low half of the granule position of the first page start found, scanning the last
 // 12,010 bytes of the file in 50 overlapping windows from the end backwards.
 int32_t FindSampleCount(const std::string& fileName) {
