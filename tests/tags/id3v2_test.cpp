@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "A\xEF\xBF\xBD", 3},
         TEncodingCase{"Utf8Trimmed", "\x03  Song \n"s, "Song", 3},
         TEncodingCase{"UnknownEncodingKeptAsLegacy", "\x07Raw\xC3"s, "Raw\xC3", 0}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(ID3v2Test, EveryTextReportsItsOwnEncoding) {
   ASSERT_TRUE(LoadBytes(TagWith(FrameV(4, "TIT2", "\x03T"s) +
@@ -463,7 +463,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Before"},
         TTagCase{"BeyondTag22", TagWith(Before(2) + SizedFrame(2, "TT2", "\0S"s, 10), 2), "",
                  "Before"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(ID3v2Test, GenreDropsNumericReferencesAndTrackTakesTheNumber) {
   const std::pair<std::string, const char*> cases[] = {{"\0(17)Rock"s, "Rock"},
@@ -587,8 +587,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRealCase{"ffmpeg-v23.mp3", 3, "FF T\xC3\xADtulo", "FF Artist", "FF Album", "2006", 4,
                   "Pop", "", 1},
         TRealCase{"v23-gbk.mp3", 3, "\xD6\xD0\xCE\xC4", "\xB8\xE8\xCA\xD6", "", "", 0, "", "", 0}),
-    [](const auto& info) {
-      std::string name = info.param.File;
+    [](const auto& test) {
+      std::string name = test.param.File;
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;
