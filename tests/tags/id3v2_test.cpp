@@ -30,7 +30,8 @@ std::string Header(uint8_t version, uint8_t s0, uint8_t s1, uint8_t s2, uint8_t 
 
 // A tag header whose size covers `body` (7 bits per byte), followed by the body.
 std::string TagWith(const std::string& body, uint8_t version = 3, uint8_t flags = 0) {
-  return "ID3"s + char(version) + '\0' + char(flags) + SyncSafe(body.size()) + body;
+  return "ID3"s + char(version) + '\0' + char(flags) +
+         SyncSafe(static_cast<uint32_t>(body.size())) + body;
 }
 
 // A frame header of the given version (its ID length, size form and flags) and the data.
@@ -169,7 +170,7 @@ struct TEncodingCase {
 class ID3v2EncodingTest : public ID3v2Test, public ::testing::WithParamInterface<TEncodingCase> {};
 
 TEST_P(ID3v2EncodingTest, DecodesUnicodeAndKeepsLegacyBytes) {
-  for (uint8_t version : {2, 3, 4}) {
+  for (uint8_t version : {uint8_t{2}, uint8_t{3}, uint8_t{4}}) {
     ASSERT_TRUE(LoadBytes(TagWith(FrameV(version, version == 2 ? "TT2" : "TIT2", GetParam().Data) +
                                       FrameV(version, version == 2 ? "TP1" : "TPE1", "\0Next"s),
                                   version)));
@@ -303,7 +304,7 @@ struct TSizeCase {
 class ID3v2FrameSizeTest : public ID3v2Test, public ::testing::WithParamInterface<TSizeCase> {};
 
 TEST_P(ID3v2FrameSizeTest, ReadsWholeFramesUpToTheBound) {
-  for (uint8_t version : {3, 4}) {
+  for (uint8_t version : {uint8_t{3}, uint8_t{4}}) {
     std::string data(GetParam().Size, 'x');
     data[0] = '\0';
     ASSERT_TRUE(LoadBytes(
