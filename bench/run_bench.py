@@ -3,8 +3,11 @@
 
     bench/run_bench.py [--build build/bench] [--dir /tmp/tunaro-bench] [--sizes 1000,10000,100000]
 
-Build first: cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTUNARO_BUILD_GUI=OFF
-             cmake --build build/bench
+It builds the bench tree when the programs are missing (the benchmarks are off in other
+builds), the same as:
+    cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTUNARO_BUILD_GUI=OFF \\
+          -DTUNARO_BUILD_TESTS=OFF -DTUNARO_BUILD_BENCH=ON
+    cmake --build build/bench
 Peers: apt-get install libimage-exiftool-perl kid3-cli python3-mutagen
 
 Each timed rename runs on a fresh hard-link copy of a generated folder (renaming a link's
@@ -77,6 +80,14 @@ def tool_version(cmd):
         return "not installed"
 
 
+def build_bench_tree(build):
+    """Configures and builds the tree the benchmarks run from, with the benchmarks on."""
+    subprocess.run(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
+                    "-DTUNARO_BUILD_GUI=OFF", "-DTUNARO_BUILD_TESTS=OFF",
+                    "-DTUNARO_BUILD_BENCH=ON"], check=True)
+    subprocess.run(["cmake", "--build", build], check=True)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default=os.path.join(ROOT, "build/bench"))
@@ -87,7 +98,8 @@ def main():
                     help="ExifTool and kid3-cli run only up to this many files")
     ap.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"))
     ap.add_argument("--window", default="",
-                    help="bench_window_rename of a build with the window (GUI on), if any")
+                    help="bench_window_rename of a build with the window and the benchmarks"
+                         " (TUNARO_BUILD_BENCH=ON), if any")
     ap.add_argument("--from-raw", action="store_true",
                     help="only rewrite RESULTS.md from the last run's DIR/raw.json")
     args = ap.parse_args()
@@ -104,6 +116,8 @@ def main():
     cli = os.path.join(args.build, "src/cli/tunaro-cli")
     floor = os.path.join(args.build, "bench/floor/floor")
     scan = os.path.join(args.build, "bench/scan/scan_bench")
+    if not all(os.path.exists(exe) for exe in (cli, floor, scan)):
+        build_bench_tree(args.build)
     for exe in (cli, floor, scan):
         if not os.path.exists(exe):
             sys.exit("missing %s: build the bench tree first" % exe)

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
   fuse3 exfat-fuse exfatprogs ntfs-3g util-linux strace
+  clang-format desktop-file-utils appstream dpkg-dev file bash-completion
 )
 
 missing=()

@@ -7,12 +7,20 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 echo "== format check"
-if command -v clang-format >/dev/null; then
-  files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 2>/dev/null || true)
-  if [[ -n "$files" ]] && ! clang-format --dry-run --Werror $files 2>/dev/null; then
-    echo "clang-format: some files are not formatted (run clang-format -i)"; exit 1
-  fi
+# setup.sh installs clang-format: a missing one is an error, never a silent pass.
+command -v clang-format >/dev/null || { echo "clang-format is missing (scripts/setup.sh installs it)"; exit 1; }
+mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' \
+  'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h')
+unformatted=()
+for file in "${files[@]}"; do
+  clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
+done
+if ((${#unformatted[@]})); then
+  echo "clang-format: these files are not formatted (run clang-format -i on them):"
+  printf '  %s\n' "${unformatted[@]}"
+  exit 1
 fi
+echo "${#files[@]} files formatted"
 
 for preset in release asan; do
   echo "== $preset"

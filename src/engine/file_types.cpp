@@ -84,8 +84,10 @@ int FileTypeRowByName(std::string_view name) {
 
 std::string FileTypeNames() {
   std::string names;
-  for (const TFileType& type : kFileTypes)
-    names += (names.empty() ? "" : " ") + std::string(type.Extension + 1);
+  for (const TFileType& type : kFileTypes) {
+    if (!names.empty()) names += ' ';
+    names += type.Extension + 1;
+  }
   return names;
 }
 

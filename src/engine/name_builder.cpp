@@ -7,8 +7,9 @@
 namespace tunaro::engine {
 
 std::string TrackText(uint8_t track) {
-  const std::string s = "0" + std::to_string(track);
-  return s.substr(s.size() - 2);
+  // Two digits, the last two of a longer number: 7 -> "07", 123 -> "23".
+  const unsigned n = track % 100u;
+  return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
 }
 
 namespace {
@@ -79,8 +80,11 @@ bool ExpansionEnds(std::string_view text, std::string_view placeholder, std::str
 
 std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values, size_t maxSize) {
   std::string text(tmpl.substr(0, maxSize));
-  for (size_t k = 0; k < values.size(); ++k)
-    text = ReplaceFromStart(std::move(text), "%" + std::to_string(k + 1), values[k], maxSize);
+  for (size_t k = 0; k < values.size(); ++k) {
+    std::string placeholder(1, '%');
+    placeholder += std::to_string(k + 1);
+    text = ReplaceFromStart(std::move(text), placeholder, values[k], maxSize);
+  }
   return text;
 }
 

@@ -553,7 +553,7 @@ std::string AbsolutePath(const std::string& path) {
     }
     at = end + 1;
   }
-  if (out.empty()) out = "/";
+  if (out.empty()) out.push_back('/');
   // A trailing slash or "/." asks for a folder; keep that meaning.
   if (out.size() > 1 && (joined.back() == '/' || joined.ends_with("/."))) out += '/';
   return out;

@@ -476,10 +476,10 @@ INSTANTIATE_TEST_SUITE_P(LogOrUndo, FullDiskTest,
                                            std::make_tuple(false, true, true),
                                            std::make_tuple(false, false, true),
                                            std::make_tuple(false, true, false)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param) ? "Tmpfs" : "FileSizeLimit") +
-                                  (std::get<1>(info.param) ? "Log" : "") +
-                                  (std::get<2>(info.param) ? "Undo" : "");
+                         [](const auto& test) {
+                           return std::string(std::get<0>(test.param) ? "Tmpfs" : "FileSizeLimit") +
+                                  (std::get<1>(test.param) ? "Log" : "") +
+                                  (std::get<2>(test.param) ? "Undo" : "");
                          });
 
 }  // namespace

@@ -164,7 +164,7 @@ TEST_P(LibraryTest, RenamesEachFileToItsExpectedName) {
 
 INSTANTIATE_TEST_SUITE_P(Types, LibraryTest,
                          ::testing::Values("mp3", "ogg", "wma", "rm", "mpc", "mpp", "ape"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& test) { return test.param; });
 
 }  // namespace
 }  // namespace tunaro::test

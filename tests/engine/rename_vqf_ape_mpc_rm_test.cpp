@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
             "%1 - %2",
             {{"a.ram", "rtsp://media.example.com/a.rm\n"}, {"b.ram", "", "ffmpeg-title-author.rm"}},
             {"The Walkers - Night Train.ram", "a.ram"}}),
-    [](const auto& info) { return std::string(info.param.Type); });
+    [](const auto& test) { return std::string(test.param.Type); });
 
 TEST(TagsCommand, PrintsEachReadersFields) {
   if (!std::filesystem::exists(TUNARO_CLI)) GTEST_SKIP() << "no " << TUNARO_CLI;

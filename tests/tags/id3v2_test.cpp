@@ -30,7 +30,8 @@ std::string Header(uint8_t version, uint8_t s0, uint8_t s1, uint8_t s2, uint8_t 
 
 // A tag header whose size covers `body` (7 bits per byte), followed by the body.
 std::string TagWith(const std::string& body, uint8_t version = 3, uint8_t flags = 0) {
-  return "ID3"s + char(version) + '\0' + char(flags) + SyncSafe(body.size()) + body;
+  return "ID3"s + char(version) + '\0' + char(flags) +
+         SyncSafe(static_cast<uint32_t>(body.size())) + body;
 }
 
 // A frame header of the given version (its ID length, size form and flags) and the data.
@@ -169,7 +170,7 @@ struct TEncodingCase {
 class ID3v2EncodingTest : public ID3v2Test, public ::testing::WithParamInterface<TEncodingCase> {};
 
 TEST_P(ID3v2EncodingTest, DecodesUnicodeAndKeepsLegacyBytes) {
-  for (uint8_t version : {2, 3, 4}) {
+  for (uint8_t version : {uint8_t{2}, uint8_t{3}, uint8_t{4}}) {
     ASSERT_TRUE(LoadBytes(TagWith(FrameV(version, version == 2 ? "TT2" : "TIT2", GetParam().Data) +
                                       FrameV(version, version == 2 ? "TP1" : "TPE1", "\0Next"s),
                                   version)));
@@ -217,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "A\xEF\xBF\xBD", 3},
         TEncodingCase{"Utf8Trimmed", "\x03  Song \n"s, "Song", 3},
         TEncodingCase{"UnknownEncodingKeptAsLegacy", "\x07Raw\xC3"s, "Raw\xC3", 0}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(ID3v2Test, EveryTextReportsItsOwnEncoding) {
   ASSERT_TRUE(LoadBytes(TagWith(FrameV(4, "TIT2", "\x03T"s) +
@@ -303,7 +304,7 @@ struct TSizeCase {
 class ID3v2FrameSizeTest : public ID3v2Test, public ::testing::WithParamInterface<TSizeCase> {};
 
 TEST_P(ID3v2FrameSizeTest, ReadsWholeFramesUpToTheBound) {
-  for (uint8_t version : {3, 4}) {
+  for (uint8_t version : {uint8_t{3}, uint8_t{4}}) {
     std::string data(GetParam().Size, 'x');
     data[0] = '\0';
     ASSERT_TRUE(LoadBytes(
@@ -463,7 +464,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Before"},
         TTagCase{"BeyondTag22", TagWith(Before(2) + SizedFrame(2, "TT2", "\0S"s, 10), 2), "",
                  "Before"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(ID3v2Test, GenreDropsNumericReferencesAndTrackTakesTheNumber) {
   const std::pair<std::string, const char*> cases[] = {{"\0(17)Rock"s, "Rock"},
@@ -587,8 +588,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRealCase{"ffmpeg-v23.mp3", 3, "FF T\xC3\xADtulo", "FF Artist", "FF Album", "2006", 4,
                   "Pop", "", 1},
         TRealCase{"v23-gbk.mp3", 3, "\xD6\xD0\xCE\xC4", "\xB8\xE8\xCA\xD6", "", "", 0, "", "", 0}),
-    [](const auto& info) {
-      std::string name = info.param.File;
+    [](const auto& test) {
+      std::string name = test.param.File;
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;

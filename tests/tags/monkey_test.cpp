@@ -19,7 +19,7 @@ std::string LE16(uint16_t v) {
   return {static_cast<char>(v), static_cast<char>(v >> 8)};
 }
 std::string LE32(uint32_t v) {
-  return LE16(static_cast<uint16_t>(v)) + LE16(v >> 16);
+  return LE16(static_cast<uint16_t>(v)) + LE16(static_cast<uint16_t>(v >> 16));
 }
 
 struct THeaderBytes {
