@@ -1,0 +1,179 @@
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/read_ahead.h"
+
+namespace tunaro::platform {
+
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+constexpr int64_t kFirstRead = 4 * 1024;
+// A tag larger than this (cover art) is left to the reader: the bytes that name the file
+// come first.
+constexpr int64_t kMaxRegion = 1 << 20;
+
+struct TItem {
+  std::string Path;
+  uint8_t Regions;
+  size_t Index;
+};
+
+// Reads [offset, offset + count) into `buffer` (kChunk bytes; a longer region wraps round in
+// it), each piece asked of the cache first without waiting. Returns the bytes read; `cold`
+// is set when the cache lacked some.
+int64_t Touch(int fd, int64_t offset, int64_t count, uint8_t* buffer, bool& cold) {
+  int64_t done = 0;
+  while (done < count) {
+    const size_t at = static_cast<size_t>(done % static_cast<int64_t>(kChunk));
+    const size_t want = static_cast<size_t>(std::min<int64_t>(count - done, kChunk - at));
+    iovec io{buffer + at, want};
+    ssize_t n = preadv2(fd, &io, 1, offset + done, RWF_NOWAIT);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      cold = true;  // EAGAIN: not cached; EOPNOTSUPP: cannot tell, so read it anyway
+      n = pread(fd, buffer + at, want, offset + done);
+    }
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+uint32_t SyncSafe(const uint8_t* p) {
+  return (uint32_t{p[0]} << 21) | (uint32_t{p[1]} << 14) | (uint32_t{p[2]} << 7) | p[3];
+}
+
+uint32_t U32LE(const uint8_t* p) {
+  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
+
+// True when some region was not in the cache.
+bool Fetch(const TItem& item, uint8_t* buffer) {
+  TReadableFile file;
+  if (OpenRegularFile(item.Path, file) != 0) return true;
+  bool cold = false;
+  const int64_t size = file.Size;
+  if (item.Regions & rrHead) {
+    const int64_t count = std::min(size, kFirstRead);
+    const int64_t n = Touch(file.Fd, 0, count, buffer, cold);
+    // The ID3v2 reader walks the whole tag.
+    if (n >= 10 && std::memcmp(buffer, "ID3", 3) == 0) {
+      const int64_t tag = std::min<int64_t>(SyncSafe(buffer + 6) + 10, kMaxRegion);
+      if (tag > count) Touch(file.Fd, count, std::min(tag, size) - count, buffer, cold);
+    }
+  }
+  if ((item.Regions & rrTail) && size > 0) {
+    const int64_t start = size > kFirstRead ? size - kFirstRead : 0;
+    const int64_t n = Touch(file.Fd, start, size - start, buffer, cold);
+    // An APE tag ends at the end of the file or just before an ID3v1 tag; its footer gives
+    // its size, header excluded.
+    for (const int64_t footer : {size - 32, size - 160}) {
+      if (n <= 0 || footer < start || footer + 32 > start + n) continue;
+      const uint8_t* f = buffer + (footer - start);
+      if (std::memcmp(f, "APETAGEX", 8) != 0) continue;
+      const int64_t tagStart = footer + 32 - static_cast<int64_t>(U32LE(f + 12)) - 32;
+      const int64_t from = std::max<int64_t>({tagStart, footer + 32 - kMaxRegion, 0});
+      if (from < start) Touch(file.Fd, from, start - from, buffer, cold);
+      break;
+    }
+  }
+  close(file.Fd);
+  return cold;
+}
+
+}  // namespace
+
+struct TReadAheadPool::TShared {
+  std::mutex Mutex;
+  std::condition_variable Wake;
+  std::deque<TItem> Queue;
+  size_t Capacity = 0;
+  bool Stopped = false;
+  std::atomic<size_t> Passed{0};
+  std::atomic<uint64_t> ColdFiles{0};
+  std::atomic<uint64_t> CachedStreak{0};
+
+  static void Work(std::shared_ptr<TShared> self) {
+    std::vector<uint8_t> buffer(kChunk);
+    for (;;) {
+      TItem item;
+      {
+        std::unique_lock lock(self->Mutex);
+        self->Wake.wait(lock, [&] { return self->Stopped || !self->Queue.empty(); });
+        if (self->Stopped) return;
+        item = std::move(self->Queue.front());
+        self->Queue.pop_front();
+      }
+      if (item.Index < self->Passed.load(std::memory_order_relaxed)) continue;
+      if (Fetch(item, buffer.data())) {
+        self->ColdFiles.fetch_add(1, std::memory_order_relaxed);
+        self->CachedStreak.store(0, std::memory_order_relaxed);
+      } else {
+        self->CachedStreak.fetch_add(1, std::memory_order_relaxed);
+      }
+    }
+  }
+};
+
+TReadAheadPool::TReadAheadPool(unsigned threads, size_t capacity)
+    : Shared_(std::make_shared<TShared>()) {
+  Shared_->Capacity = capacity;
+  // Detached: each thread holds the shared state, so stopping never waits for a read.
+  for (unsigned t = 0; t < threads; ++t) std::thread(TShared::Work, Shared_).detach();
+}
+
+TReadAheadPool::~TReadAheadPool() {
+  Stop();
+}
+
+bool TReadAheadPool::Add(std::string path, uint8_t regions, size_t index) {
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    if (Shared_->Stopped || Shared_->Queue.size() >= Shared_->Capacity) return false;
+    Shared_->Queue.push_back({std::move(path), regions, index});
+  }
+  Shared_->Wake.notify_one();
+  return true;
+}
+
+void TReadAheadPool::Passed(size_t index) {
+  Shared_->Passed.store(index, std::memory_order_relaxed);
+}
+
+void TReadAheadPool::Stop() {
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    if (Shared_->Stopped) return;
+    Shared_->Stopped = true;
+    Shared_->Queue.clear();
+  }
+  Shared_->Wake.notify_all();
+}
+
+size_t TReadAheadPool::Queued() const {
+  std::lock_guard lock(Shared_->Mutex);
+  return Shared_->Queue.size();
+}
+
+uint64_t TReadAheadPool::ColdFiles() const {
+  return Shared_->ColdFiles.load(std::memory_order_relaxed);
+}
+
+uint64_t TReadAheadPool::CachedStreak() const {
+  return Shared_->CachedStreak.load(std::memory_order_relaxed);
+}
+
+}  // namespace tunaro::platform
