@@ -36,6 +36,7 @@ uint8_t ReadAheadRegions(TReaderKind kind) {
 TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
     : List_(list), Generation_(list.Generation()), Window_(window) {
   if (threads > 0 && window > 0) Pool_.emplace(threads, window);
+  Batch_.reserve(window);
 }
 
 void TReadAhead::Advance(size_t index) {
@@ -55,18 +56,27 @@ void TReadAhead::Advance(size_t index) {
     Sampling_ = true;
   }
 
+  // Refilled in batches, when half the window has been used up.
+  if (Next_ >= index + Window_ / 2 && Next_ < List_.Count()) return;
   const size_t end = std::min(List_.Count(), index + Window_);
   for (; Next_ < end; ++Next_) {
     if (Sampling_ && Next_ % kSampleEvery != 0) continue;
     if (!List_.Checked(Next_)) continue;
     std::string path = List_.Path(Next_);
     const uint8_t regions = ReadAheadRegions(ReaderForExtension(ExtractFileExt(path)));
-    if (regions == 0) continue;
-    if (!Pool_->Add(std::move(path), regions, Next_)) break;  // full: the rest next time
+    if (regions != 0) Batch_.push_back({std::move(path), regions, Next_});
   }
+  // What did not fit waits for the next refill, less what the run has passed meanwhile.
+  size_t passed = 0;
+  while (passed < Batch_.size() && Batch_[passed].Index < index) ++passed;
+  Batch_.erase(Batch_.begin(), Batch_.begin() + static_cast<ptrdiff_t>(passed));
+  if (!Batch_.empty()) Pool_->Add(Batch_);
 }
 
 void TReadAhead::Stop() {
+  fprintf(stderr, "next %zu done %lu cold %lu streak %lu sampling %d queued %zu\n", Next_,
+          (unsigned long)Pool_->Done(), (unsigned long)Pool_->ColdFiles(),
+          (unsigned long)Pool_->CachedStreak(), Sampling_, Pool_->Queued());
   if (Pool_) Pool_->Stop();
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "engine/file_list.h"
 #include "engine/file_types.h"
@@ -34,6 +35,7 @@ class TReadAhead {
   const size_t Window_;
   std::optional<platform::TReadAheadPool> Pool_;
   size_t Next_ = 0;  // the first entry not yet looked at
+  std::vector<platform::TReadAheadFile> Batch_;
   uint64_t ColdSeen_ = 0;
   bool Sampling_ = false;
 };

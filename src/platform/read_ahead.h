@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tunaro::platform {
 
@@ -14,6 +15,12 @@ namespace tunaro::platform {
 enum TReadRegion : uint8_t {
   rrHead = 1,  // the first 4 KB, or the whole ID3v2 tag that starts there
   rrTail = 2,  // the last 4 KB, and an APE tag that ends there
+};
+
+struct TReadAheadFile {
+  std::string Path;
+  uint8_t Regions = 0;
+  size_t Index = 0;  // the entry it belongs to
 };
 
 class TReadAheadPool {
@@ -25,9 +32,10 @@ class TReadAheadPool {
   TReadAheadPool(const TReadAheadPool&) = delete;
   TReadAheadPool& operator=(const TReadAheadPool&) = delete;
 
-  // Queues a file for the entry `index`; false when the queue is full or stopped. Never
-  // waits for a read.
-  bool Add(std::string path, uint8_t regions, size_t index);
+  // Queues the files, in their order, as far as there is room; takes the queued ones out
+  // of `files` and returns their number. One call wakes the threads once: a wake-up per
+  // file would cost the caller a system call per file. Never waits for a read.
+  size_t Add(std::vector<TReadAheadFile>& files);
   // Entries below `index` are no longer worth reading: the reader has been there.
   void Passed(size_t index);
   // Drops what is queued; no new read starts.
@@ -37,6 +45,8 @@ class TReadAheadPool {
   // Files whose regions were not all in the cache, and how many files in a row were.
   uint64_t ColdFiles() const;
   uint64_t CachedStreak() const;
+  // Files taken from the queue and finished with, read or skipped.
+  uint64_t Done() const;
 
  private:
   struct TShared;

@@ -25,12 +25,6 @@ constexpr int64_t kFirstRead = 4 * 1024;
 // come first.
 constexpr int64_t kMaxRegion = 1 << 20;
 
-struct TItem {
-  std::string Path;
-  uint8_t Regions;
-  size_t Index;
-};
-
 // Reads [offset, offset + count) into `buffer` (kChunk bytes; a longer region wraps round in
 // it), each piece asked of the cache first without waiting. Returns the bytes read; `cold`
 // is set when the cache lacked some.
@@ -61,7 +55,7 @@ uint32_t U32LE(const uint8_t* p) {
 }
 
 // True when some region was not in the cache.
-bool Fetch(const TItem& item, uint8_t* buffer) {
+bool Fetch(const TReadAheadFile& item, uint8_t* buffer) {
   TReadableFile file;
   if (OpenRegularFile(item.Path, file) != 0) return true;
   bool cold = false;
@@ -99,17 +93,18 @@ bool Fetch(const TItem& item, uint8_t* buffer) {
 struct TReadAheadPool::TShared {
   std::mutex Mutex;
   std::condition_variable Wake;
-  std::deque<TItem> Queue;
+  std::deque<TReadAheadFile> Queue;
   size_t Capacity = 0;
   bool Stopped = false;
   std::atomic<size_t> Passed{0};
   std::atomic<uint64_t> ColdFiles{0};
   std::atomic<uint64_t> CachedStreak{0};
+  std::atomic<uint64_t> Done{0};
 
   static void Work(std::shared_ptr<TShared> self) {
     std::vector<uint8_t> buffer(kChunk);
     for (;;) {
-      TItem item;
+      TReadAheadFile item;
       {
         std::unique_lock lock(self->Mutex);
         self->Wake.wait(lock, [&] { return self->Stopped || !self->Queue.empty(); });
@@ -117,13 +112,17 @@ struct TReadAheadPool::TShared {
         item = std::move(self->Queue.front());
         self->Queue.pop_front();
       }
-      if (item.Index < self->Passed.load(std::memory_order_relaxed)) continue;
+      if (item.Index < self->Passed.load(std::memory_order_relaxed)) {
+        self->Done.fetch_add(1, std::memory_order_release);
+        continue;
+      }
       if (Fetch(item, buffer.data())) {
         self->ColdFiles.fetch_add(1, std::memory_order_relaxed);
         self->CachedStreak.store(0, std::memory_order_relaxed);
       } else {
         self->CachedStreak.fetch_add(1, std::memory_order_relaxed);
       }
+      self->Done.fetch_add(1, std::memory_order_release);
     }
   }
 };
@@ -139,14 +138,18 @@ TReadAheadPool::~TReadAheadPool() {
   Stop();
 }
 
-bool TReadAheadPool::Add(std::string path, uint8_t regions, size_t index) {
+size_t TReadAheadPool::Add(std::vector<TReadAheadFile>& files) {
+  size_t taken = 0;
   {
     std::lock_guard lock(Shared_->Mutex);
-    if (Shared_->Stopped || Shared_->Queue.size() >= Shared_->Capacity) return false;
-    Shared_->Queue.push_back({std::move(path), regions, index});
+    if (Shared_->Stopped) return 0;
+    taken = std::min(files.size(),
+                     Shared_->Capacity - std::min(Shared_->Capacity, Shared_->Queue.size()));
+    for (size_t k = 0; k < taken; ++k) Shared_->Queue.push_back(std::move(files[k]));
   }
-  Shared_->Wake.notify_one();
-  return true;
+  files.erase(files.begin(), files.begin() + static_cast<ptrdiff_t>(taken));
+  if (taken > 0) Shared_->Wake.notify_all();
+  return taken;
 }
 
 void TReadAheadPool::Passed(size_t index) {
@@ -174,6 +177,14 @@ uint64_t TReadAheadPool::ColdFiles() const {
 
 uint64_t TReadAheadPool::CachedStreak() const {
   return Shared_->CachedStreak.load(std::memory_order_relaxed);
+}
+
+}  // namespace tunaro::platform
+
+namespace tunaro::platform {
+
+uint64_t TReadAheadPool::Done() const {
+  return Shared_->Done.load(std::memory_order_acquire);
 }
 
 }  // namespace tunaro::platform
