@@ -74,9 +74,6 @@ void TReadAhead::Advance(size_t index) {
 }
 
 void TReadAhead::Stop() {
-  fprintf(stderr, "next %zu done %lu cold %lu streak %lu sampling %d queued %zu\n", Next_,
-          (unsigned long)Pool_->Done(), (unsigned long)Pool_->ColdFiles(),
-          (unsigned long)Pool_->CachedStreak(), Sampling_, Pool_->Queued());
   if (Pool_) Pool_->Stop();
 }
 
