@@ -26,16 +26,17 @@ constexpr int64_t kFirstRead = 4 * 1024;
 constexpr int64_t kMaxRegion = 1 << 20;
 
 // Reads [offset, offset + count) into `buffer` (kChunk bytes; a longer region wraps round in
-// it), each piece asked of the cache first without waiting. Returns the bytes read; `cold`
-// is set when the cache lacked some.
+// it). Until the file has shown itself cold, each piece is asked of the cache first without
+// waiting; after that the question would only cost a system call. Returns the bytes read;
+// `cold` is set when the cache lacked some.
 int64_t Touch(int fd, int64_t offset, int64_t count, uint8_t* buffer, bool& cold) {
   int64_t done = 0;
   while (done < count) {
     const size_t at = static_cast<size_t>(done % static_cast<int64_t>(kChunk));
     const size_t want = static_cast<size_t>(std::min<int64_t>(count - done, kChunk - at));
     iovec io{buffer + at, want};
-    ssize_t n = preadv2(fd, &io, 1, offset + done, RWF_NOWAIT);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = cold ? -1 : preadv2(fd, &io, 1, offset + done, RWF_NOWAIT);
+    if (n < 0 && !cold && errno == EINTR) continue;
     if (n < 0) {
       cold = true;  // EAGAIN: not cached; EOPNOTSUPP: cannot tell, so read it anyway
       n = pread(fd, buffer + at, want, offset + done);
@@ -60,18 +61,26 @@ bool Fetch(const TReadAheadFile& item, uint8_t* buffer) {
   if (OpenRegularFile(item.Path, file) != 0) return true;
   bool cold = false;
   const int64_t size = file.Size;
-  if (item.Regions & rrHead) {
-    const int64_t count = std::min(size, kFirstRead);
-    const int64_t n = Touch(file.Fd, 0, count, buffer, cold);
+  const bool tail = (item.Regions & rrTail) && size > 0;
+  // A small file is read whole: one read serves both ends.
+  const int64_t headCount = tail && size <= 2 * kFirstRead ? size
+                            : (item.Regions & rrHead)      ? std::min(size, kFirstRead)
+                                                           : 0;
+  int64_t n = 0;
+  if (headCount > 0) {
+    n = Touch(file.Fd, 0, headCount, buffer, cold);
     // The ID3v2 reader walks the whole tag.
-    if (n >= 10 && std::memcmp(buffer, "ID3", 3) == 0) {
+    if ((item.Regions & rrHead) && n >= 10 && std::memcmp(buffer, "ID3", 3) == 0) {
       const int64_t tag = std::min<int64_t>(SyncSafe(buffer + 6) + 10, kMaxRegion);
-      if (tag > count) Touch(file.Fd, count, std::min(tag, size) - count, buffer, cold);
+      if (tag > headCount) Touch(file.Fd, headCount, std::min(tag, size) - headCount, buffer, cold);
     }
   }
-  if ((item.Regions & rrTail) && size > 0) {
-    const int64_t start = size > kFirstRead ? size - kFirstRead : 0;
-    const int64_t n = Touch(file.Fd, start, size - start, buffer, cold);
+  if (tail) {
+    int64_t start = 0;
+    if (headCount < size) {
+      start = size > kFirstRead ? size - kFirstRead : 0;
+      n = Touch(file.Fd, start, size - start, buffer, cold);
+    }
     // An APE tag ends at the end of the file or just before an ID3v1 tag; its footer gives
     // its size, header excluded.
     for (const int64_t footer : {size - 32, size - 160}) {
