@@ -19,10 +19,9 @@ uint8_t ReadAheadRegions(TReaderKind kind);
 
 class TReadAhead {
  public:
-  static constexpr size_t kWindow = 256;
-
-  // `threads` 0 makes a read-ahead that does nothing.
-  TReadAhead(const TFileList& list, unsigned threads, size_t window = kWindow);
+  // At most `window` entries ahead of the run; `threads` 0 makes a read-ahead that does
+  // nothing.
+  TReadAhead(const TFileList& list, unsigned threads, size_t window);
 
   // Called by the run before it reads entry `index`: forgets what lies behind and queues the
   // checked entries up to the window's end. Stops for good once the list has been replaced.

@@ -58,7 +58,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
 
   const std::string noPath;
   TFieldValues values;
-  TReadAhead readAhead(list, settings.ReadAheadThreads);
+  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {

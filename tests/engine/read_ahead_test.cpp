@@ -18,8 +18,9 @@ using test::TaggedMp3;
 using test::TRecordingHost;
 using test::TTempDir;
 
-// More files than the read-ahead's window, so that it refills several times.
 constexpr int kFiles = 400;
+// Far fewer than the files, so that the read-ahead refills many times.
+constexpr size_t kWindow = 64;
 
 std::string ID3v2OnlyMp3(const std::string& artist, const std::string& title) {
   const auto frame = [](const char* id, const std::string& text) {
@@ -69,6 +70,7 @@ TResult RunOver(const TTempDir& dir, unsigned threads,
   TRunSettings settings;
   settings.Template = "%1 - %2";
   settings.ReadAheadThreads = threads;
+  settings.ReadAheadWindow = kWindow;
   EXPECT_FALSE(RenameRun(host, readers, settings));
   TResult r{dir.List(), host.Run.Counters, {}};
   for (const auto& o : host.Outcomes) r.Outcomes.push_back(o.Success);
