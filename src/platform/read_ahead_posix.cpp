@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -140,7 +141,11 @@ TReadAheadPool::TReadAheadPool(unsigned threads, size_t capacity)
     : Shared_(std::make_shared<TShared>()) {
   Shared_->Capacity = capacity;
   // Detached: each thread holds the shared state, so stopping never waits for a read.
-  for (unsigned t = 0; t < threads; ++t) std::thread(TShared::Work, Shared_).detach();
+  // A thread that cannot be had leaves fewer: the read-ahead is never needed.
+  try {
+    for (unsigned t = 0; t < threads; ++t) std::thread(TShared::Work, Shared_).detach();
+  } catch (const std::system_error&) {
+  }
 }
 
 TReadAheadPool::~TReadAheadPool() {
