@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/args.h"
 #include "cli/cli_host.h"
@@ -11,7 +12,8 @@
 namespace tunaro::cli {
 
 int CmdRename(int argc, char** argv) {
-  const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"}, {"-t", "-p", "--log-dir", "-c"});
+  const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"},
+                   {"-t", "-p", "--log-dir", "-c", "--read-ahead"});
   if (!args.Error.empty() || args.Operands.size() != 1) {
     std::fprintf(stderr, "tunaro-cli rename: %s\n",
                  args.Error.empty() ? "give exactly one FOLDER" : args.Error.c_str());
@@ -56,6 +58,16 @@ int CmdRename(int argc, char** argv) {
   settings.CreateUndoBatch = state.CreateUndoBatch;
   settings.DryRun = args.Has("-n");
   settings.CodePage = codePage;
+  if (args.Has("--read-ahead")) {
+    const std::string threads = args.Value("--read-ahead");
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(threads.c_str(), &end, 10);
+    if (threads.empty() || *end != 0 || n > 256) {
+      std::fprintf(stderr, "tunaro-cli rename: --read-ahead takes 0 to 256 threads\n");
+      return kExitUsage;
+    }
+    settings.ReadAheadThreads = static_cast<unsigned>(n);
+  }
   const platform::TIoError error = engine::RenameRun(host, readers, settings);
   host.EndProgress();
 

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "engine/name_builder.h"
+#include "engine/read_ahead.h"
 #include "engine/run_files.h"
 #include "platform/fs.h"
 #include "platform/fs_calls.h"
@@ -78,12 +79,14 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
 
   const std::string noPath;
   TFieldValues values;
+  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {
     c.Progress =
         static_cast<int32_t>((static_cast<int64_t>(c.Success) + c.Failure) * 100 / c.Total);
     host.CounterDisplayRefresh();
+    readAhead.Advance(static_cast<size_t>(i));
     if (static_cast<size_t>(i) >= list.Count() || !list.Checked(static_cast<size_t>(i))) continue;
     const std::string oldPath = list.Path(static_cast<size_t>(i));
     const std::string ext = ExtractFileExt(oldPath);
@@ -163,6 +166,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
       }
     }
   }
+  readAhead.Stop();
   if (!error) {
     c.Progress = 100;
     host.CounterDisplayRefresh();

@@ -21,6 +21,10 @@ struct TRunSettings {
   // How legacy tag texts (ID3v1, ID3v2 encoding 0, RealMedia, TwinVQ) are decoded.
   platform::TCodePage CodePage = platform::TCodePage::Auto;
   platform::TClock Clock = platform::NowTexts;
+  // Threads that read the next files' tags into the page cache ahead of the run; 0: none.
+  unsigned ReadAheadThreads = 16;
+  // How many entries ahead of the run it may go (and hold paths for).
+  size_t ReadAheadWindow = 1024;
 };
 
 // The new full path for an entry, from the six values (UTF-8).

@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Fuse, FuseMountTest,
                          ::testing::Values(TFuseKind{"exFAT", "exfat-fuse exfatprogs", "mkfs.exfat",
                                                      "mount.exfat-fuse"},
                                            TFuseKind{"NTFS", "ntfs-3g", "mkntfs -Q -q", "ntfs-3g"}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& p) { return std::string(p.param.Name); });
 
 }  // namespace
 }  // namespace tunaro::test

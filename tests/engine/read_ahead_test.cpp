@@ -1,0 +1,142 @@
+#include "engine/read_ahead.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/rename_run.h"
+#include "engine/scan.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace tunaro::engine {
+namespace {
+
+using test::TaggedMp3;
+using test::TRecordingHost;
+using test::TTempDir;
+
+constexpr int kFiles = 400;
+// Far fewer than the files, so that the read-ahead refills many times.
+constexpr size_t kWindow = 64;
+
+std::string ID3v2OnlyMp3(const std::string& artist, const std::string& title) {
+  const auto frame = [](const char* id, const std::string& text) {
+    const std::string body = std::string(1, '\0') + text;
+    const auto n = static_cast<uint32_t>(body.size());
+    return std::string(id, 4) + char(n >> 24) + char(n >> 16) + char(n >> 8) + char(n) +
+           std::string(2, '\0') + body;
+  };
+  const std::string frames = frame("TPE1", artist) + frame("TIT2", title);
+  const auto n = static_cast<uint32_t>(frames.size());
+  return std::string("ID3\3\0\0", 6) + char((n >> 21) & 0x7F) + char((n >> 14) & 0x7F) +
+         char((n >> 7) & 0x7F) + char(n & 0x7F) + frames + std::string(600, '\xAA');
+}
+
+// ID3v1 and ID3v2 files, files without a tag, and pairs that yield one name (the first of
+// the pair must win).
+void WriteLibrary(const TTempDir& dir) {
+  for (int i = 0; i < kFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "track%04d.mp3", i);
+    const std::string title = "T" + std::to_string(i % 7 == 6 ? i - 1 : i);
+    if (i % 10 == 9)
+      dir.Write(name, ID3v2OnlyMp3("A", title));
+    else if (i % 31 == 30)
+      dir.Write(name, std::string(900, '\0'));
+    else
+      dir.Write(name, TaggedMp3("A", title));
+  }
+}
+
+struct TResult {
+  std::vector<std::string> Names;
+  TCounters Counters;
+  std::vector<bool> Outcomes;
+};
+
+// Lists `dir`, checks everything and runs with the given read-ahead; `during` runs at every
+// counter display refresh.
+TResult RunOver(const TTempDir& dir, unsigned threads,
+                std::function<void(TRecordingHost&)> during) {
+  TRecordingHost host;
+  FolderRefresh(host, dir.Path());
+  host.List.SetAllChecked(true);
+  host.Shown.clear();
+  if (during) host.OnRefresh = [&] { during(host); };
+  TReaders readers;
+  TRunSettings settings;
+  settings.Template = "%1 - %2";
+  settings.ReadAheadThreads = threads;
+  settings.ReadAheadWindow = kWindow;
+  EXPECT_FALSE(RenameRun(host, readers, settings));
+  TResult r{dir.List(), host.Run.Counters, {}};
+  for (const auto& o : host.Outcomes) r.Outcomes.push_back(o.Success);
+  return r;
+}
+
+void ExpectSame(const TResult& a, const TResult& b) {
+  EXPECT_EQ(a.Names, b.Names);
+  EXPECT_EQ(a.Counters.Total, b.Counters.Total);
+  EXPECT_EQ(a.Counters.Success, b.Counters.Success);
+  EXPECT_EQ(a.Counters.Failure, b.Counters.Failure);
+  EXPECT_EQ(a.Outcomes, b.Outcomes);
+}
+
+TEST(ReadAheadTest, SameNamesAndCountsWithAndWithout) {
+  TTempDir without, with;
+  WriteLibrary(without);
+  WriteLibrary(with);
+  const TResult a = RunOver(without, 0, nullptr);
+  const TResult b = RunOver(with, 16, nullptr);
+  ExpectSame(a, b);
+  EXPECT_GT(a.Counters.Success, kFiles / 2);
+  EXPECT_GT(a.Counters.Failure, 0);
+}
+
+TEST(ReadAheadTest, AListReplacedMidRunEndsTheRenamesAsWithout) {
+  TTempDir without, with, other;
+  WriteLibrary(without);
+  WriteLibrary(with);
+  other.Write("other.mp3", TaggedMp3("O", "P"));
+  const auto replaceAt50 = [&](TRecordingHost& host) {
+    if (host.Shown.size() == 50) DropFiles(host, {other / "other.mp3"});
+  };
+  const TResult a = RunOver(without, 0, replaceAt50);
+  const TResult b = RunOver(with, 16, replaceAt50);
+  ExpectSame(a, b);
+  EXPECT_EQ(a.Outcomes.size(), 48u);  // entries 0..47; the dropped entry is unchecked
+  EXPECT_EQ(other.List(), std::vector<std::string>{"other.mp3"});
+}
+
+// After the listing, and before the read-ahead begins, entries become a FIFO (whose open
+// could block), a folder, a file without read permission and a vanished file: the
+// read-ahead passes them by and the run decides as ever.
+TEST(ReadAheadTest, UnreadableFilesInTheWindow) {
+  TTempDir without, with;
+  WriteLibrary(without);
+  WriteLibrary(with);
+  const auto spoil = [](const TTempDir& dir) {
+    return [&dir](TRecordingHost& host) {
+      if (host.Shown.size() != 1) return;
+      std::remove((dir / "track0003.mp3").c_str());
+      ASSERT_EQ(mkfifo((dir / "track0003.mp3").c_str(), 0644), 0);
+      std::remove((dir / "track0004.mp3").c_str());
+      dir.MakeDir("track0004.mp3");
+      chmod((dir / "track0005.mp3").c_str(), 0);
+      std::remove((dir / "track0006.mp3").c_str());
+    };
+  };
+  const TResult a = RunOver(without, 0, spoil(without));
+  const TResult b = RunOver(with, 16, spoil(with));
+  ExpectSame(a, b);
+  ASSERT_EQ(a.Outcomes.size(), static_cast<size_t>(kFiles));
+  EXPECT_FALSE(a.Outcomes[3]);
+  EXPECT_FALSE(a.Outcomes[4]);
+  EXPECT_FALSE(a.Outcomes[6]);
+}
+
+}  // namespace
+}  // namespace tunaro::engine
