@@ -46,6 +46,10 @@ class TRunNames {
     Released_.erase(newPath);
     Taken_.insert(newPath);
   }
+  // A real rename: only the names taken are asked later (the disk knows the rest), and a
+  // warm run's cost per file is a few system calls, so nothing more is kept.
+  void Took(const std::string& newPath) { Taken_.insert(newPath); }
+  void Reserve(size_t count) { Taken_.reserve(count); }
 
  private:
   bool Exists(const std::string& path) const {
@@ -72,6 +76,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
   TRunLog log;
   TUndoBatch undo;
   TRunNames names;
+  names.Reserve(list.Count());
   TIoError error;
   platform::ForgetFileSystemAbilities();
   if (keepLog) error = log.Open(folder, settings.Clock());
@@ -148,7 +153,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
             : taken         ? EEXIST
                             : platform::RenameNoReplace(oldPath, newPath);
     if (err == 0) {
-      if (!settings.DryRun) names.Renamed(oldPath, newPath);
+      if (!settings.DryRun && oldPath != newPath) names.Took(newPath);
       ++c.Success;
       host.FileDone({oldPath, newPath, true});
       if (keepLog) error = log.Success(oldPath, newPath);
