@@ -121,6 +121,7 @@ class TDryFiles {
 
 TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
   TUndoBatchContent batch;
+  const bool lastLineCut = !bytes.empty() && bytes.back() != '\n';
   size_t lineNumber = 0;
   while (!bytes.empty()) {
     ++lineNumber;
@@ -146,6 +147,13 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
     } else {
       batch.BadLines.push_back(lineNumber);
     }
+  }
+  // A run that was stopped while writing a line (a kill can cut a write where it crosses a
+  // page) leaves that line without its end. Each line is written before its rename, so the
+  // rename of a cut line never happened: there is nothing to undo.
+  if (lastLineCut && !batch.Closed) {
+    if (!batch.BadLines.empty() && batch.BadLines.back() == lineNumber) batch.BadLines.pop_back();
+    if (!batch.Steps.empty() && batch.Steps.back().LineNumber == lineNumber) batch.Steps.pop_back();
   }
   return batch;
 }

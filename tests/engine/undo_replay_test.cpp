@@ -115,6 +115,19 @@ TEST(UndoBatchParse, FlagsBadLinesAndAMissingClosingLine) {
   EXPECT_FALSE(batch.Closed);
 }
 
+TEST(UndoBatchParse, ALineCutWhenTheRunWasKilledIsNoStep) {
+  // The run writes each line before its rename: a line without its end was never acted on.
+  const std::string whole = "rem x\r\nren \"/m/a.mp3\" \"b.mp3\"\r\n";
+  for (const char* cut : {"ren \"/m/c.mp3\" \"d.m", "ren \"/m/c.mp3\" \"d.mp3\""}) {
+    const auto batch = ParseUndoBatch(whole + cut);
+    EXPECT_TRUE(batch.BadLines.empty()) << cut;
+    ASSERT_EQ(batch.Steps.size(), 1u) << cut;
+    EXPECT_EQ(batch.Steps[0].OldPath, "/m/b.mp3");
+  }
+  // The closing line may lack its end and still closes the file.
+  EXPECT_TRUE(ParseUndoBatch(whole + Utf8ToGbk("rem 操作完成")).Closed);
+}
+
 TEST(UndoBatchParse, AmbiguousQuotesPickTheSplitThatNamesAFile) {
   TTempDir dir;
   dir.Write("a\" \"b/New.mp3", "x");
