@@ -36,7 +36,7 @@ struct TTexts {
   // Texts of tags that store Unicode.
   std::string Unicode(const std::string& t) const { return engine::UnicodeTagText(t, CodePage); }
   std::string ID3v2(const std::string& t, uint8_t encoding) const {
-    return tags::TID3v2::IsUnicode(encoding) ? t : Legacy(t);
+    return engine::ID3v2Text(t, encoding, CodePage);
   }
 };
 
@@ -56,9 +56,7 @@ TJson ID3v1Json(const tags::TID3v1& r, bool loaded, const TTexts& x) {
 }
 
 TJson APEv2Json(const tags::TAPEv2& t, const TTexts& x) {
-  const auto text = [&](const std::string& s) {
-    return t.Version >= 2000 ? x.Unicode(s) : x.Legacy(s);
-  };
+  const auto text = [&](const std::string& s) { return engine::APETagText(t, s, x.CodePage); };
   return TJson{
       {"Found", t.Found},           {"Version", t.Version},   {"Title", text(t.Title)},
       {"Artist", text(t.Artist)},   {"Album", text(t.Album)}, {"Year", text(t.Year)},

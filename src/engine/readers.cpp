@@ -36,16 +36,19 @@ std::string UnicodeTagText(const std::string& text, TCodePage codePage) {
   return LegacyToUtf8(text, codePage);
 }
 
+std::string ID3v2Text(const std::string& text, uint8_t encoding, TCodePage cp) {
+  return tags::TID3v2::IsUnicode(encoding) ? text : LegacyToUtf8(text, cp);
+}
+
+std::string APETagText(const tags::TAPEv2& tag, const std::string& text, TCodePage cp) {
+  return tag.Version >= 2000 ? UnicodeTagText(text, cp) : LegacyToUtf8(text, cp);
+}
+
 namespace {
 
 void FromID3v1(const tags::TID3v1& tag, TCodePage cp, TFieldValues& v) {
   v = {LegacyToUtf8(tag.Artist, cp), LegacyToUtf8(tag.Title, cp),   LegacyToUtf8(tag.Album, cp),
        LegacyToUtf8(tag.Year, cp),   LegacyToUtf8(tag.Comment, cp), TrackText(tag.Track)};
-}
-
-// An ID3v2 text as UTF-8, by the encoding of the frame it came from.
-std::string ID3v2Text(const std::string& text, uint8_t encoding, TCodePage cp) {
-  return tags::TID3v2::IsUnicode(encoding) ? text : LegacyToUtf8(text, cp);
 }
 
 // An MP3 with both tags takes each field from ID3v1, except where the ID3v1 field is a lossy
@@ -127,9 +130,7 @@ void FromTagsAtTheEnd(const tags::TAPEv2& ape, const tags::TID3v1& v1, TCodePage
     FromID3v1(v1, cp, v);
     return;
   }
-  const auto text = [&](const std::string& t) {
-    return ape.Version >= 2000 ? UnicodeTagText(t, cp) : LegacyToUtf8(t, cp);
-  };
+  const auto text = [&](const std::string& t) { return APETagText(ape, t, cp); };
   v = {text(ape.Artist), text(ape.Title),   text(ape.Album),
        text(ape.Year),   text(ape.Comment), TrackText(ape.Track)};
 }

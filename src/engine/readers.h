@@ -50,5 +50,10 @@ bool ReadFieldValues(TReaders& readers, TReaderKind kind, const std::string& pat
 // reader's bound is dropped, and a text that is not UTF-8 at all (an old tagger's code-page
 // bytes) is decoded as legacy text.
 std::string UnicodeTagText(const std::string& text, platform::TCodePage codePage);
+// An ID3v2 text as UTF-8, by the encoding of the frame it came from.
+std::string ID3v2Text(const std::string& text, uint8_t encoding, platform::TCodePage codePage);
+// An APE tag's text as UTF-8: APEv2 stores UTF-8, APEv1 code-page bytes.
+std::string APETagText(const tags::TAPEv2& tag, const std::string& text,
+                       platform::TCodePage codePage);
 
 }  // namespace tunaro::engine
