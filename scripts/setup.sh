@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev qt6-translations-l10n
   libgtest-dev googletest
-  nlohmann-json3-dev
+  nlohmann-json3-dev liburing-dev
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
   fuse3 exfat-fuse exfatprogs ntfs-3g util-linux strace

@@ -1,80 +1,236 @@
 #include "engine/read_ahead.h"
 
-#include "engine/name_builder.h"
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "engine/readers.h"
+#include "platform/cache_warmer.h"
+#include "platform/fs.h"
+#include "tags/file_reader.h"
 
 namespace tunaro::engine {
 
 namespace {
 
-// When this many files in a row were found in the cache, the folder is warm and reading it
-// twice would only cost the run: from then on one entry in kSampleEvery is read, to notice
-// a cold stretch (another folder of a recursive list).
-constexpr uint64_t kWarmStreak = 64;
-constexpr size_t kSampleEvery = 64;
+// A slot's life: the run fills a free slot and queues it; a thread takes it (Reading) and
+// leaves its result (Ready); the run takes the result, or takes back a slot that no thread
+// has begun, and frees it. Only the run fills or frees a slot, and only a thread that has
+// moved it from Queued to Reading writes the result.
+enum TSlotState : uint32_t { ssFree, ssQueued, ssReading, ssReady };
+
+struct TSlot {
+  std::atomic<uint32_t> State{ssFree};
+  size_t Index = 0;
+  std::string Path;
+  TReaderKind Kind = TReaderKind::None;
+  bool Opened = false;  // the reader opened the file, so Stamp is the look before its reads
+  bool Found = false;
+  TFieldValues Values;
+  platform::TFileStamp Stamp;
+};
+
+// Files warmed by one batch of reads: their blocks, neighbours on the disk, are fetched by
+// a few large requests.
+constexpr size_t kLookBatch = 64;
+
+// Waits while a thread reads the slot; returns the state it leaves.
+uint32_t AwaitRead(TSlot& slot, uint32_t state) {
+  while (state == ssReading) {
+    slot.State.wait(ssReading, std::memory_order_acquire);
+    state = slot.State.load(std::memory_order_acquire);
+  }
+  return state;
+}
 
 }  // namespace
 
-uint8_t ReadAheadRegions(TReaderKind kind) {
-  using platform::rrHead;
-  using platform::rrTail;
-  switch (kind) {
-    case TReaderKind::MP3:  // ID3v1 at the end, ID3v2 at the start: both are read
-    case TReaderKind::Monkey:
-    case TReaderKind::MPEGplus:  // the header at the start, APE and ID3v1 tags at the end
-      return rrHead | rrTail;
-    case TReaderKind::TwinVQ:
-    case TReaderKind::OggVorbis:
-    case TReaderKind::RealMedia:
-    case TReaderKind::WindowsMedia:
-      return rrHead;
-    case TReaderKind::None:
-      break;
+struct TReadAhead::TShared {
+  TShared(size_t window, platform::TCodePage codePage)
+      : Slots(std::make_unique<TSlot[]>(window)), CodePage(codePage) {}
+
+  const std::unique_ptr<TSlot[]> Slots;
+  const platform::TCodePage CodePage;
+  std::mutex Mutex;
+  std::condition_variable Wake;
+  std::deque<size_t> Queue;  // slot numbers; a slot taken back meanwhile is passed over
+  std::condition_variable WakeLooks;
+  std::deque<std::string> Looks;
+  bool Stopped = false;
+
+  static void Look(std::shared_ptr<TShared> self) {
+    platform::TCacheWarmer warmer(kLookBatch);
+    std::vector<std::string> batch;
+    for (;;) {
+      batch.clear();
+      {
+        std::unique_lock lock(self->Mutex);
+        self->WakeLooks.wait(lock, [&] { return self->Stopped || !self->Looks.empty(); });
+        if (self->Stopped) return;
+        while (batch.size() < kLookBatch && !self->Looks.empty()) {
+          batch.push_back(std::move(self->Looks.front()));
+          self->Looks.pop_front();
+        }
+      }
+      warmer.Warm(batch);
+    }
   }
-  return 0;
+
+  static void Work(std::shared_ptr<TShared> self) {
+    const auto readers = std::make_unique<TReaders>();
+    for (;;) {
+      size_t number = 0;
+      {
+        std::unique_lock lock(self->Mutex);
+        self->Wake.wait(lock, [&] { return self->Stopped || !self->Queue.empty(); });
+        if (self->Stopped) return;
+        number = self->Queue.front();
+        self->Queue.pop_front();
+      }
+      TSlot& slot = self->Slots[number];
+      uint32_t queued = ssQueued;
+      if (!slot.State.compare_exchange_strong(queued, ssReading, std::memory_order_acquire))
+        continue;
+      slot.Found = ReadFieldValues(*readers, slot.Kind, slot.Path, self->CodePage, slot.Values);
+      const platform::TFileStamp* stamp = tags::LastOpenedStamp(slot.Path);
+      slot.Opened = stamp != nullptr;
+      if (stamp != nullptr) slot.Stamp = *stamp;
+      slot.State.store(ssReady, std::memory_order_release);
+      slot.State.notify_all();
+    }
+  }
+};
+
+TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window,
+                       platform::TCodePage codePage)
+    : List_(list), Generation_(list.Generation()), Window_(window) {
+  threads = static_cast<unsigned>(std::min<size_t>(threads, list.Count()));
+  if (threads == 0 || window == 0) return;
+  Shared_ = std::make_shared<TShared>(window, codePage);
+  Batch_.reserve(window);
+  // Detached: each thread holds the shared state, so stopping never waits for a read.
+  // A thread that cannot be had leaves fewer: the run reads for itself what none reads.
+  unsigned started = 0;
+  try {
+    for (; started < threads; ++started) std::thread(TShared::Work, Shared_).detach();
+    // As many threads warm the cache far ahead as read tags near the run.
+    if (list.Count() > window)
+      for (unsigned t = 0; t < threads; ++t) std::thread(TShared::Look, Shared_).detach();
+  } catch (const std::system_error&) {
+  }
+  if (started == 0) Shared_.reset();
+  LookNext_ = window;  // the nearer entries are looked at by the threads that read them
+  Looks_.reserve(window * kLookWindows / 2);
 }
 
-TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
-    : List_(list), Generation_(list.Generation()), Window_(window) {
-  if (threads > 0 && window > 0) Pool_.emplace(threads, window);
-  Batch_.reserve(window);
+TReadAhead::~TReadAhead() {
+  Stop();
 }
 
 void TReadAhead::Advance(size_t index) {
-  if (!Pool_) return;
+  if (!Shared_) return;
   if (List_.Generation() != Generation_) {
     Stop();
     return;
   }
-  Pool_->Passed(index);
+  QueueLooks(index);
   if (Next_ < index) Next_ = index;
-
-  const uint64_t cold = Pool_->ColdFiles();
-  if (cold != ColdSeen_) {
-    ColdSeen_ = cold;
-    Sampling_ = false;
-  } else if (!Sampling_ && Pool_->CachedStreak() >= kWarmStreak) {
-    Sampling_ = true;
-  }
-
-  // Refilled in batches, when half the window has been used up.
-  if (Next_ >= index + Window_ / 2 && Next_ < List_.Count()) return;
+  // Refilled in batches, when half the window has been used up: one wake-up per batch, not
+  // a system call per file.
+  if (Next_ >= index + Window_ / 2 || Next_ >= List_.Count()) return;
   const size_t end = std::min(List_.Count(), index + Window_);
   for (; Next_ < end; ++Next_) {
-    if (Sampling_ && Next_ % kSampleEvery != 0) continue;
     if (!List_.Checked(Next_)) continue;
     std::string path = List_.Path(Next_);
-    const uint8_t regions = ReadAheadRegions(ReaderForExtension(ExtractFileExt(path)));
-    if (regions != 0) Batch_.push_back({std::move(path), regions, Next_});
+    const TReaderKind kind = ReaderForExtension(ExtractFileExt(path));
+    if (kind == TReaderKind::None) continue;
+    const size_t number = Next_ % Window_;
+    TSlot& slot = Shared_->Slots[number];
+    // The slot's entry lies behind the run. One the run passed by (unchecked meanwhile) may
+    // still be queued, or being read: take it back, or wait for the read.
+    uint32_t state = slot.State.load(std::memory_order_acquire);
+    if (state == ssQueued &&
+        slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
+      state = ssFree;
+    AwaitRead(slot, state);
+    slot.Index = Next_;
+    slot.Path = std::move(path);
+    slot.Kind = kind;
+    slot.State.store(ssQueued, std::memory_order_release);
+    Batch_.push_back(number);
   }
-  // What did not fit waits for the next refill, less what the run has passed meanwhile.
-  size_t passed = 0;
-  while (passed < Batch_.size() && Batch_[passed].Index < index) ++passed;
-  Batch_.erase(Batch_.begin(), Batch_.begin() + static_cast<ptrdiff_t>(passed));
-  if (!Batch_.empty()) Pool_->Add(Batch_);
+  if (Batch_.empty()) return;
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    Shared_->Queue.insert(Shared_->Queue.end(), Batch_.begin(), Batch_.end());
+  }
+  Batch_.clear();
+  Shared_->Wake.notify_all();
+}
+
+void TReadAhead::QueueLooks(size_t index) {
+  const size_t window = Window_ * kLookWindows;
+  if (LookNext_ < index + Window_) LookNext_ = index + Window_;
+  if (LookNext_ >= index + window / 2 || LookNext_ >= List_.Count()) return;
+  const size_t end = std::min(List_.Count(), index + window);
+  for (; LookNext_ < end; ++LookNext_) {
+    if (!List_.Checked(LookNext_)) continue;
+    std::string path = List_.Path(LookNext_);
+    if (ReaderForExtension(ExtractFileExt(path)) != TReaderKind::None)
+      Looks_.push_back(std::move(path));
+  }
+  if (Looks_.empty()) return;
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    for (std::string& path : Looks_) Shared_->Looks.push_back(std::move(path));
+  }
+  Looks_.clear();
+  Shared_->WakeLooks.notify_all();
+}
+
+bool TReadAhead::Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
+                      int32_t& attributes) {
+  if (!Shared_) return false;
+  TSlot& slot = Shared_->Slots[index % Window_];
+  uint32_t state = slot.State.load(std::memory_order_acquire);
+  if (state == ssFree || slot.Index != index || slot.Path != path) return false;
+  // Not begun: reading it here costs no more than waiting for a thread to.
+  if (state == ssQueued &&
+      slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
+    return false;
+  AwaitRead(slot, state);
+  // Used only when the name still holds the file that was read, as it was: the look of the
+  // name now must match the look taken before the reads. A link could have its target
+  // changed under the same look, so a link is read again.
+  platform::TFileStamp now;
+  int32_t own = -1;
+  const bool same = slot.Opened && !slot.Stamp.Link && platform::LookAtFile(path, now, own) == 0 &&
+                    now == slot.Stamp;
+  if (same) {
+    found = slot.Found;
+    if (found) values = std::move(slot.Values);
+    attributes = own;
+  }
+  slot.State.store(ssFree, std::memory_order_relaxed);
+  return same;
 }
 
 void TReadAhead::Stop() {
-  if (Pool_) Pool_->Stop();
+  if (!Shared_) return;
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    Shared_->Stopped = true;
+    Shared_->Queue.clear();
+    Shared_->Looks.clear();
+  }
+  Shared_->Wake.notify_all();
+  Shared_->WakeLooks.notify_all();
+  Shared_.reset();
 }
 
 }  // namespace tunaro::engine

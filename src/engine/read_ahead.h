@@ -1,42 +1,68 @@
-// The read-ahead of a rename run: while the run handles entry i, worker threads bring into
-// the page cache what the readers of the next checked entries will read. Only reads move
-// ahead; every decision stays with the run, in list order.
+// The read-ahead of a rename run: while the run handles entry i, worker threads read the
+// tags of the next checked entries, so that a cold folder waits for many small reads at once
+// instead of one after another, and the run's own thread is left with the look and the
+// rename. Only the reading moves ahead: the run takes a result only when the file is still
+// the one that was read, and decides everything else itself, in list order.
+//
+// Further ahead, other threads warm the cache: they open the files in batches and read
+// both ends of a whole batch at once (platform::TCacheWarmer), so that neighbouring small
+// files come from the disk in a few large requests. This also takes the first look at each
+// name far from the run: a look at a name the system has not seen yet locks the folder
+// while it reads the folder's and the file's records from disk, and every rename in the
+// folder waits for that lock.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/file_list.h"
 #include "engine/file_types.h"
-#include "platform/read_ahead.h"
+#include "engine/name_builder.h"
+#include "platform/codec.h"
 
 namespace tunaro::engine {
 
-// The regions of a file that the reader of `kind` reads; 0 for no reader.
-uint8_t ReadAheadRegions(TReaderKind kind);
-
 class TReadAhead {
  public:
-  // At most `window` entries ahead of the run; `threads` 0 makes a read-ahead that does
-  // nothing.
-  TReadAhead(const TFileList& list, unsigned threads, size_t window);
+  // Tags are read at most `window` entries ahead of the run, the cache warmed up to
+  // kLookWindows times as far; `threads` 0 makes a read-ahead that does nothing. Texts are
+  // decoded with `codePage`, as the run decodes them.
+  TReadAhead(const TFileList& list, unsigned threads, size_t window, platform::TCodePage codePage);
+  ~TReadAhead();
+  TReadAhead(const TReadAhead&) = delete;
+  TReadAhead& operator=(const TReadAhead&) = delete;
 
-  // Called by the run before it reads entry `index`: forgets what lies behind and queues the
-  // checked entries up to the window's end. Stops for good once the list has been replaced.
+  // Called by the run before it handles entry `index`: queues the checked entries up to the
+  // window's end. Stops for good once the list has been replaced.
   void Advance(size_t index);
+
+  // What the reader found for entry `index` at `path`, read ahead: whether it found a tag,
+  // the values, and the name's own attributes. Waits when a thread is reading the entry just
+  // then. False when the run must read it itself: not read ahead (yet), unreadable then, a
+  // link, or changed or replaced since (the name is looked at again to know).
+  bool Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
+            int32_t& attributes);
+
+  // Drops what is queued; reads in flight end on their own, without being waited for.
   void Stop();
 
+  static constexpr size_t kLookWindows = 16;
+
  private:
+  struct TShared;
+  void QueueLooks(size_t index);
+
   const TFileList& List_;
   const uint64_t Generation_;
   const size_t Window_;
-  std::optional<platform::TReadAheadPool> Pool_;
-  size_t Next_ = 0;  // the first entry not yet looked at
-  std::vector<platform::TReadAheadFile> Batch_;
-  uint64_t ColdSeen_ = 0;
-  bool Sampling_ = false;
+  std::shared_ptr<TShared> Shared_;  // null: no read-ahead, or stopped
+  size_t Next_ = 0;                  // the first entry not yet queued for reading
+  size_t LookNext_ = 0;              // the first entry not yet queued for a look
+  std::vector<size_t> Batch_;        // slots queued by one refill
+  std::vector<std::string> Looks_;   // names queued by one refill
 };
 
 }  // namespace tunaro::engine

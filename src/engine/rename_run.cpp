@@ -84,7 +84,8 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
 
   const std::string noPath;
   TFieldValues values;
-  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
+  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow,
+                       settings.CodePage);
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {
@@ -101,10 +102,17 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // name made of the separators alone says nothing and takes the next file's place. Nor
     // does one whose text the code page cannot decode: its name would be garbage.
     const TReaderKind reader = ReaderForExtension(ext);
+    bool found = false;
+    int32_t attr = -1;
+    if (reader != TReaderKind::None &&
+        !readAhead.Take(static_cast<size_t>(i), oldPath, found, values, attr)) {
+      found = ReadFieldValues(readers, reader, oldPath, settings.CodePage, values);
+      attr = tags::LastOpenedAttributes(oldPath);
+    }
     TFailReason noName = TFailReason::None;
     if (reader == TReaderKind::None)
       noName = TFailReason::NoReader;
-    else if (!ReadFieldValues(readers, reader, oldPath, settings.CodePage, values))
+    else if (!found)
       noName = TFailReason::NoTagData;
     else if (EveryPlaceholderEmpty(settings.Template, values))
       noName = TFailReason::EmptyFields;
@@ -119,7 +127,6 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
     // A read-only flag that cannot be cleared fails the file; a dry run asks whether it could.
-    int32_t attr = tags::LastOpenedAttributes(oldPath);
     if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
     if (attr != -1 && (attr & platform::faReadOnly) &&
         (settings.DryRun ? platform::AttributesChangeable(oldPath) != 0

@@ -21,9 +21,9 @@ struct TRunSettings {
   // How legacy tag texts (ID3v1, ID3v2 encoding 0, RealMedia, TwinVQ) are decoded.
   platform::TCodePage CodePage = platform::TCodePage::Auto;
   platform::TClock Clock = platform::NowTexts;
-  // Threads that read the next files' tags into the page cache ahead of the run; 0: none.
+  // Threads that read the next files' tags ahead of the run; 0: none.
   unsigned ReadAheadThreads = 16;
-  // How many entries ahead of the run it may go (and hold paths for).
+  // How many entries ahead of the run they may go (and hold paths and values for).
   size_t ReadAheadWindow = 1024;
 };
 

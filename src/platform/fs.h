@@ -100,13 +100,27 @@ bool FileExists(const std::string& path);
 // A regular file opened for reading. The path is looked at before it is opened, so a FIFO,
 // device or socket (or a link to one) is refused without an open, which could block or
 // have effects; after the open the file must still be the one looked at.
+// What tells one state of a name's file from another: replacing the file changes the inode,
+// writing it changes the times (the change time even when the writer resets the other).
+struct TFileStamp {
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
+  int64_t Size = -1;
+  int64_t ModifiedNs = 0;
+  int64_t ChangedNs = 0;
+  bool Link = false;  // the name is a link: its target may change under the same stamp
+  bool operator==(const TFileStamp&) const = default;
+};
 struct TReadableFile {
   int Fd = -1;
   int64_t Size = 0;
   int32_t OwnAttributes = -1;  // as GetOwnAttributes gives
+  TFileStamp Stamp;            // the name's own, as LookAtFile gives
 };
 // Returns 0 or the errno; EACCES for anything that is not a regular file.
 int OpenRegularFile(const std::string& path, TReadableFile& file);
+// The name's own stamp and attributes, a link not followed. Returns 0 or the errno.
+int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes);
 // The whole content of a regular file, refused as OpenRegularFile refuses. Returns 0 or the
 // errno.
 int ReadRegularFile(const std::string& path, std::string& bytes);

@@ -496,6 +496,27 @@ bool FileExists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+namespace {
+
+TFileStamp StampOf(const struct stat& st) {
+  return {st.st_dev,
+          st.st_ino,
+          st.st_size,
+          st.st_mtim.tv_sec * 1'000'000'000 + st.st_mtim.tv_nsec,
+          st.st_ctim.tv_sec * 1'000'000'000 + st.st_ctim.tv_nsec,
+          S_ISLNK(st.st_mode)};
+}
+
+}  // namespace
+
+int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes) {
+  struct stat own;
+  if (lstat(path.c_str(), &own) != 0) return errno;
+  stamp = StampOf(own);
+  ownAttributes = AttributesFromMode(own.st_mode, path);
+  return 0;
+}
+
 int OpenRegularFile(const std::string& path, TReadableFile& file) {
   file = {};
   struct stat own;
@@ -512,6 +533,7 @@ int OpenRegularFile(const std::string& path, TReadableFile& file) {
   file.Fd = fd;
   file.Size = target.st_size;
   file.OwnAttributes = AttributesFromMode(own.st_mode, path);
+  file.Stamp = StampOf(own);
   return 0;
 }
 

@@ -15,6 +15,7 @@ namespace {
 struct TLastOpened {
   std::string Path;
   int32_t Attributes = -1;
+  platform::TFileStamp Stamp;
 };
 
 thread_local TLastOpened gLastOpened;
@@ -23,6 +24,10 @@ thread_local TLastOpened gLastOpened;
 
 int32_t LastOpenedAttributes(const std::string& path) {
   return gLastOpened.Attributes != -1 && gLastOpened.Path == path ? gLastOpened.Attributes : -1;
+}
+
+const platform::TFileStamp* LastOpenedStamp(const std::string& path) {
+  return gLastOpened.Attributes != -1 && gLastOpened.Path == path ? &gLastOpened.Stamp : nullptr;
 }
 
 TReadOnlyFile::~TReadOnlyFile() {
@@ -38,6 +43,7 @@ bool TReadOnlyFile::Open(const std::string& path) {
   Size_ = file.Size;
   gLastOpened.Path = path;
   gLastOpened.Attributes = file.OwnAttributes;
+  gLastOpened.Stamp = file.Stamp;
   Position_ = 0;
   return true;
 }

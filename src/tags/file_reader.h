@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/fs.h"
+
 namespace tunaro::tags {
 
 class TReadOnlyFile {
@@ -61,6 +63,9 @@ class TReadOnlyFile {
 // never read-only. A reader has just asked the system about the file, so the rename run that
 // follows need not ask again: on a virtual machine each system call is most of a file's cost.
 int32_t LastOpenedAttributes(const std::string& path);
+// The stamp of that file as it was looked at before the open, when it was `path`; nullptr
+// otherwise.
+const platform::TFileStamp* LastOpenedStamp(const std::string& path);
 
 // Reads numbers and bytes out of a block already in memory. Every getter checks the bytes
 // that remain; a read past the end fails (returns false) and leaves the position alone.

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <functional>
+#include <thread>
 
 #include "engine/rename_run.h"
 #include "engine/scan.h"
@@ -136,6 +140,33 @@ TEST(ReadAheadTest, UnreadableFilesInTheWindow) {
   EXPECT_FALSE(a.Outcomes[3]);
   EXPECT_FALSE(a.Outcomes[4]);
   EXPECT_FALSE(a.Outcomes[6]);
+}
+
+// Files changed after the threads have (most likely) read them: one written over in place
+// with a longer title, one replaced by another file of the same size. The run must name
+// them by what they hold when it comes to them, as it does without read-ahead.
+TEST(ReadAheadTest, AFileChangedAfterItWasReadAheadIsReadAgain) {
+  TTempDir without, with;
+  WriteLibrary(without);
+  WriteLibrary(with);
+  const auto change = [](const TTempDir& dir) {
+    return [&dir](TRecordingHost& host) {
+      if (host.Shown.size() != 3) return;  // entry 1 is next; entries up to 63 are queued
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      dir.Write("track0010.mp3", TaggedMp3("A", "rewritten in place"));
+      dir.Write("swap.tmp", TaggedMp3("A", "T12"));  // "T11" was there: the same size
+      ASSERT_EQ(std::rename((dir / "swap.tmp").c_str(), (dir / "track0011.mp3").c_str()), 0);
+    };
+  };
+  const TResult a = RunOver(without, 0, change(without));
+  const TResult b = RunOver(with, 16, change(with));
+  ExpectSame(a, b);
+  const std::vector<std::string> names = b.Names;
+  EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - rewritten in place.mp3"));
+  // "T12" is also entry 12's title: the replaced file takes the name first, entry 12 fails.
+  EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - T12.mp3"));
+  EXPECT_FALSE(std::binary_search(names.begin(), names.end(), "A - T11.mp3"));
+  EXPECT_FALSE(b.Outcomes[12]);
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+// Brings the ends of many files into the page cache at once. The reads of one batch go to
+// the disk together, so that the blocks of neighbouring small files are fetched by a few
+// large requests instead of one request each; on a virtual disk each request costs more
+// than the bytes it brings. Nothing read is kept: only the cache is warmed.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tunaro::platform {
+
+class TCacheWarmer {
+ public:
+  // Batches of up to `batch` files. Without the system's asynchronous reads (an old kernel,
+  // or a sandbox that forbids them) a warmer only looks at the names, which still brings
+  // each file's record into the cache.
+  explicit TCacheWarmer(size_t batch);
+  ~TCacheWarmer();
+  TCacheWarmer(const TCacheWarmer&) = delete;
+  TCacheWarmer& operator=(const TCacheWarmer&) = delete;
+
+  size_t BatchSize() const { return Batch_; }
+  // True when reads are asynchronous; false when only names are looked at.
+  bool Reads() const;
+
+  // Opens the regular files among `paths` as OpenRegularFile does (anything else is passed
+  // by without an open), reads the first and the last kEnd bytes of each, and closes them.
+  // Returns when every read has ended. Errors are passed over: the reader meets them later.
+  void Warm(const std::vector<std::string>& paths);
+
+  static constexpr size_t kEnd = 4096;
+
+ private:
+  struct TRing;
+  const size_t Batch_;
+  std::vector<char> Buffers_;  // before the ring: freed after it
+  std::unique_ptr<TRing> Ring_;
+};
+
+}  // namespace tunaro::platform

@@ -1,0 +1,126 @@
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/cache_warmer.h"
+#include "platform/fs.h"
+
+#if TUNARO_HAVE_LIBURING
+#include <liburing.h>
+#endif
+
+namespace tunaro::platform {
+
+#if TUNARO_HAVE_LIBURING
+
+struct TCacheWarmer::TRing {
+  io_uring Ring{};
+  bool Ready = false;
+  explicit TRing(unsigned entries) {
+    Ready = entries > 0 && io_uring_queue_init(entries, &Ring, 0) == 0;
+  }
+  ~TRing() {
+    if (Ready) io_uring_queue_exit(&Ring);
+  }
+};
+
+#else
+
+struct TCacheWarmer::TRing {
+  bool Ready = false;
+  explicit TRing(unsigned) {}
+};
+
+#endif
+
+TCacheWarmer::TCacheWarmer(size_t batch)
+    : Batch_(std::max<size_t>(1, batch)),
+      Ring_(std::make_unique<TRing>(static_cast<unsigned>(2 * Batch_))) {
+  if (Ring_->Ready) Buffers_.resize(2 * Batch_ * kEnd);
+}
+
+TCacheWarmer::~TCacheWarmer() = default;
+
+bool TCacheWarmer::Reads() const {
+  return Ring_->Ready;
+}
+
+namespace {
+
+// Whether the start of the file is in the cache already; asked without waiting for the disk.
+bool HeadCached(const std::string& path) {
+  TReadableFile file;
+  if (OpenRegularFile(path, file) != 0) return false;
+  char byte = 0;
+  iovec io{&byte, 1};
+  const bool cached = file.Size == 0 || preadv2(file.Fd, &io, 1, 0, RWF_NOWAIT) == 1;
+  close(file.Fd);
+  return cached;
+}
+
+}  // namespace
+
+void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
+  for (size_t from = 0; from < paths.size(); from += Batch_) {
+    const size_t to = std::min(paths.size(), from + Batch_);
+    // A batch whose first file is in the cache is taken to be there whole: the folder is
+    // warm (read by a preview, say), and warming it again would only take time from the run.
+    if (HeadCached(paths[from])) continue;
+    if (!Ring_->Ready) {
+      for (size_t k = from; k < to; ++k) {
+        TFileStamp stamp;
+        int32_t attributes = 0;
+        LookAtFile(paths[k], stamp, attributes);
+      }
+      continue;
+    }
+#if TUNARO_HAVE_LIBURING
+    std::vector<int> fds;
+    fds.reserve(to - from);
+    unsigned queued = 0;
+    for (size_t k = from; k < to; ++k) {
+      TReadableFile file;
+      if (OpenRegularFile(paths[k], file) != 0) continue;
+      fds.push_back(file.Fd);
+      // The head, and the tail where the head does not reach it.
+      const int64_t end = static_cast<int64_t>(kEnd);
+      for (const int64_t offset : {int64_t{0}, std::max(end, file.Size - end)}) {
+        if (offset >= file.Size) break;
+        io_uring_sqe* sqe = io_uring_get_sqe(&Ring_->Ring);
+        if (sqe == nullptr) break;
+        io_uring_prep_read(sqe, file.Fd, Buffers_.data() + queued * kEnd,
+                           static_cast<unsigned>(kEnd), static_cast<uint64_t>(offset));
+        ++queued;
+      }
+    }
+    // One submission for the whole batch: the reads reach the disk together.
+    unsigned done = 0;
+    while (done < queued) {
+      const int submitted = io_uring_submit_and_wait(&Ring_->Ring, 1);
+      if (submitted < 0 && submitted != -EINTR && submitted != -EAGAIN) {
+        // Reads may still be in flight into the buffers: they and the ring are given up
+        // rather than freed under them, and the names are only looked at from now on.
+        static_cast<void>(Ring_.release());
+        static_cast<void>(new std::vector<char>(std::move(Buffers_)));
+        Ring_ = std::make_unique<TRing>(0);
+        fds.clear();  // left open with the reads
+        break;
+      }
+      io_uring_cqe* cqe = nullptr;
+      unsigned head = 0;
+      unsigned seen = 0;
+      io_uring_for_each_cqe(&Ring_->Ring, head, cqe) {
+        ++seen;
+      }
+      io_uring_cq_advance(&Ring_->Ring, seen);
+      done += seen;
+    }
+    for (const int fd : fds) close(fd);
+#endif
+  }
+}
+
+}  // namespace tunaro::platform
