@@ -2,6 +2,7 @@
 // handler of files dropped onto the front end.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,11 @@ void FlatScan(TEngineHost& host, const std::string& folder);
 
 // Appends the files of the folder and all its subfolders, depth first in the file system's
 // order, whose extension equals the current extension byte for byte. A folder reached again
-// through a link is not scanned twice.
-void RecursiveScan(TEngineHost& host, const std::string& folder);
+// through a link is not scanned twice. Once a folder takes longer than `coldFolder` to
+// read (the tree is not in the cache), `readAheadThreads` list the folders ahead of the
+// scan, so that the rest of the tree is read from the disk many folders at a time.
+void RecursiveScan(TEngineHost& host, const std::string& folder, unsigned readAheadThreads = 8,
+                   std::chrono::microseconds coldFolder = std::chrono::microseconds{250});
 
 // Rebuilds the list from the folder (the tree's path; empty when nothing is selected).
 void FolderRefresh(TEngineHost& host, const std::string& treePath);
