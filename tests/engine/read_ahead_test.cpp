@@ -115,58 +115,59 @@ TEST(ReadAheadTest, AListReplacedMidRunEndsTheRenamesAsWithout) {
   EXPECT_EQ(other.List(), std::vector<std::string>{"other.mp3"});
 }
 
+// Runs two copies of the library, without and with read-ahead, making the same change to
+// each when the counters have been shown `atRefresh` times; both must end alike. Returns
+// the run with read-ahead.
+TResult RunBothWithChange(size_t atRefresh, void (*change)(const TTempDir&)) {
+  TTempDir without, with;
+  WriteLibrary(without);
+  WriteLibrary(with);
+  const auto at = [&](const TTempDir& dir) {
+    return [&, atRefresh](TRecordingHost& host) {
+      if (host.Shown.size() == atRefresh) change(dir);
+    };
+  };
+  const TResult a = RunOver(without, 0, at(without));
+  const TResult b = RunOver(with, 16, at(with));
+  ExpectSame(a, b);
+  return b;
+}
+
 // After the listing, and before the read-ahead begins, entries become a FIFO (whose open
 // could block), a folder, a file without read permission and a vanished file: the
 // read-ahead passes them by and the run decides as ever.
 TEST(ReadAheadTest, UnreadableFilesInTheWindow) {
-  TTempDir without, with;
-  WriteLibrary(without);
-  WriteLibrary(with);
-  const auto spoil = [](const TTempDir& dir) {
-    return [&dir](TRecordingHost& host) {
-      if (host.Shown.size() != 1) return;
-      std::remove((dir / "track0003.mp3").c_str());
-      ASSERT_EQ(mkfifo((dir / "track0003.mp3").c_str(), 0644), 0);
-      std::remove((dir / "track0004.mp3").c_str());
-      dir.MakeDir("track0004.mp3");
-      chmod((dir / "track0005.mp3").c_str(), 0);
-      std::remove((dir / "track0006.mp3").c_str());
-    };
-  };
-  const TResult a = RunOver(without, 0, spoil(without));
-  const TResult b = RunOver(with, 16, spoil(with));
-  ExpectSame(a, b);
-  ASSERT_EQ(a.Outcomes.size(), static_cast<size_t>(kFiles));
-  EXPECT_FALSE(a.Outcomes[3]);
-  EXPECT_FALSE(a.Outcomes[4]);
-  EXPECT_FALSE(a.Outcomes[6]);
+  const TResult r = RunBothWithChange(1, [](const TTempDir& dir) {
+    std::remove((dir / "track0003.mp3").c_str());
+    ASSERT_EQ(mkfifo((dir / "track0003.mp3").c_str(), 0644), 0);
+    std::remove((dir / "track0004.mp3").c_str());
+    dir.MakeDir("track0004.mp3");
+    chmod((dir / "track0005.mp3").c_str(), 0);
+    std::remove((dir / "track0006.mp3").c_str());
+  });
+  ASSERT_EQ(r.Outcomes.size(), static_cast<size_t>(kFiles));
+  EXPECT_FALSE(r.Outcomes[3]);
+  EXPECT_FALSE(r.Outcomes[4]);
+  EXPECT_FALSE(r.Outcomes[6]);
 }
 
 // Files changed after the threads have (most likely) read them: one written over in place
-// with a longer title, one replaced by another file of the same size. The run must name
-// them by what they hold when it comes to them, as it does without read-ahead.
+// (same size and inode, new times), one replaced by another file of the same size. The run
+// must name them by what they hold when it comes to them, as it does without read-ahead.
 TEST(ReadAheadTest, AFileChangedAfterItWasReadAheadIsReadAgain) {
-  TTempDir without, with;
-  WriteLibrary(without);
-  WriteLibrary(with);
-  const auto change = [](const TTempDir& dir) {
-    return [&dir](TRecordingHost& host) {
-      if (host.Shown.size() != 3) return;  // entry 1 is next; entries up to 63 are queued
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      dir.Write("track0010.mp3", TaggedMp3("A", "rewritten in place"));
-      dir.Write("swap.tmp", TaggedMp3("A", "T12"));  // "T11" was there: the same size
-      ASSERT_EQ(std::rename((dir / "swap.tmp").c_str(), (dir / "track0011.mp3").c_str()), 0);
-    };
-  };
-  const TResult a = RunOver(without, 0, change(without));
-  const TResult b = RunOver(with, 16, change(with));
-  ExpectSame(a, b);
-  const std::vector<std::string> names = b.Names;
+  // At the third showing entry 1 is next, and entries up to 63 are queued.
+  const TResult r = RunBothWithChange(3, [](const TTempDir& dir) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    dir.Write("track0010.mp3", TaggedMp3("A", "rewritten in place"));
+    dir.Write("swap.tmp", TaggedMp3("A", "T12"));
+    ASSERT_EQ(std::rename((dir / "swap.tmp").c_str(), (dir / "track0011.mp3").c_str()), 0);
+  });
+  const std::vector<std::string>& names = r.Names;
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - rewritten in place.mp3"));
   // "T12" is also entry 12's title: the replaced file takes the name first, entry 12 fails.
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - T12.mp3"));
   EXPECT_FALSE(std::binary_search(names.begin(), names.end(), "A - T11.mp3"));
-  EXPECT_FALSE(b.Outcomes[12]);
+  EXPECT_FALSE(r.Outcomes[12]);
 }
 
 }  // namespace
