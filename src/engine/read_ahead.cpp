@@ -63,21 +63,21 @@ struct TReadAhead::TShared {
   std::deque<std::string> Looks;
   bool Stopped = false;
 
-  static void Look(std::shared_ptr<TShared> self) {
-    platform::TCacheWarmer warmer(kLookBatch);
-    std::vector<std::string> batch;
+  static void Look(std::shared_ptr<TShared> self, size_t batch) {
+    platform::TCacheWarmer warmer(batch);
+    std::vector<std::string> paths;
     for (;;) {
-      batch.clear();
+      paths.clear();
       {
         std::unique_lock lock(self->Mutex);
         self->WakeLooks.wait(lock, [&] { return self->Stopped || !self->Looks.empty(); });
         if (self->Stopped) return;
-        while (batch.size() < kLookBatch && !self->Looks.empty()) {
-          batch.push_back(std::move(self->Looks.front()));
+        while (paths.size() < batch && !self->Looks.empty()) {
+          paths.push_back(std::move(self->Looks.front()));
           self->Looks.pop_front();
         }
       }
-      warmer.Warm(batch);
+      warmer.Warm(paths);
     }
   }
 
@@ -118,9 +118,16 @@ TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window,
   unsigned started = 0;
   try {
     for (; started < threads; ++started) std::thread(TShared::Work, Shared_).detach();
-    // As many threads warm the cache far ahead as read tags near the run.
-    if (list.Count() > window)
-      for (unsigned t = 0; t < threads; ++t) std::thread(TShared::Look, Shared_).detach();
+    // As many threads warm the cache far ahead as read tags near the run, as far as the
+    // files they hold open at once stay within the process's budget; a small budget is
+    // shared out in smaller batches first (under the common limit of 1024: 8 of 32).
+    if (list.Count() > window) {
+      const size_t budget = platform::TCacheWarmer::OpenFilesBudget();
+      const auto lookers =
+          static_cast<unsigned>(std::clamp<size_t>(budget / (kLookBatch / 2), 1, threads));
+      const size_t batch = std::clamp<size_t>(budget / lookers, 1, kLookBatch);
+      for (unsigned t = 0; t < lookers; ++t) std::thread(TShared::Look, Shared_, batch).detach();
+    }
   } catch (const std::system_error&) {
   }
   if (started == 0) Shared_.reset();

@@ -32,6 +32,10 @@ class TCacheWarmer {
 
   static constexpr size_t kEnd = 4096;
 
+  // How many files all the warmers of the process may hold open at once: a quarter of the
+  // process's limit, so that the run, its log and the window never run out of descriptors.
+  static size_t OpenFilesBudget();
+
  private:
   struct TRing;
   const size_t Batch_;

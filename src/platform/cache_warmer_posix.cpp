@@ -1,3 +1,4 @@
+#include <sys/resource.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -43,6 +44,13 @@ TCacheWarmer::TCacheWarmer(size_t batch)
 }
 
 TCacheWarmer::~TCacheWarmer() = default;
+
+size_t TCacheWarmer::OpenFilesBudget() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 64;
+  if (limit.rlim_cur == RLIM_INFINITY) return 1 << 16;
+  return static_cast<size_t>(std::min<rlim_t>(limit.rlim_cur, 1 << 18) / 4);
+}
 
 bool TCacheWarmer::Reads() const {
   return Ring_->Ready;

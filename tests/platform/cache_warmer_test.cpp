@@ -1,6 +1,5 @@
 #include "platform/cache_warmer.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,17 +10,9 @@
 namespace tunaro::platform {
 namespace {
 
+using test::OpenDescriptors;
 using test::ReadFile;
 using test::TTempDir;
-
-size_t OpenDescriptors() {
-  size_t n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d) != nullptr) ++n;
-    closedir(d);
-  }
-  return n;
-}
 
 // A batch mixes what a folder can hold under an audio file's name. The warmer must pass by
 // what is no regular file without opening it (a FIFO's open could wait for ever), close what

@@ -1,6 +1,7 @@
 // Real temporary folders and files for the tests, removed again when the test ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ class TTempDir {
 
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
+// How many descriptors the process has open now.
+size_t OpenDescriptors();
 
 // A 128-byte ID3v1.1 block (track given) or ID3v1.0 block (track 0).
 std::string ID3v1Block(std::string_view title, std::string_view artist, std::string_view album = "",
