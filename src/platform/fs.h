@@ -101,7 +101,10 @@ bool FileExists(const std::string& path);
 // device or socket (or a link to one) is refused without an open, which could block or
 // have effects; after the open the file must still be the one looked at.
 // What tells one state of a name's file from another: replacing the file changes the inode,
-// writing it changes the times (the change time even when the writer resets the other).
+// writing it changes the times (the change time even when the writer resets the other). A
+// write of the same size within the same clock tick as a look goes unseen on a kernel with
+// coarse file times, the limit make and rsync live with; newer kernels give a change after
+// a look a finer time.
 struct TFileStamp {
   uint64_t Device = 0;
   uint64_t Inode = 0;
