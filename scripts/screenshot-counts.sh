@@ -4,16 +4,9 @@
 # docs/screenshot-counts.png).
 # Usage: scripts/screenshot-counts.sh [output.png]   (TUNARO_BIN picks another build)
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=${TUNARO_BIN:-$root/build/gui/src/ui/tunaro}
-out=${1:-$root/docs/screenshot-counts.png}
-case $out in /*) ;; *) out=$(pwd)/$out ;; esac
-[ -x "$bin" ] || { echo "no program at $bin (build the target tunaro first)" >&2; exit 1; }
-
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/Desktop" "$home/Music/Collection" "$home/.config"
-printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' > "$home/.config/user-dirs.dirs"
+default_out=docs/screenshot-counts.png
+. "$(dirname "$0")/screenshot-common.sh"
+mkdir -p "$home/Music/Collection"
 (cd "$home/Music/Collection" && seq -f 'Track %05g.mp3' 1 20000 | tr '\n' '\0' | xargs -0 touch)
 
 cat > "$home/run.sh" <<SCRIPT

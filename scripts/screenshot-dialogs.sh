@@ -6,16 +6,8 @@
 # Usage: scripts/screenshot-dialogs.sh [output folder]   (TUNARO_BIN picks another build)
 # Needs xvfb-run, openbox, xdotool, python3 and ImageMagick's import.
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=${TUNARO_BIN:-$root/build/gui/src/ui/tunaro}
-out=${1:-$root/docs}
-case $out in /*) ;; *) out=$(pwd)/$out ;; esac
-[ -x "$bin" ] || { echo "no program at $bin (build the target tunaro first)" >&2; exit 1; }
-
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/Desktop" "$home/.config"
-printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' > "$home/.config/user-dirs.dirs"
+default_out=docs
+. "$(dirname "$0")/screenshot-common.sh"
 # ID3v1 tags in GBK: two files with the same tag, one whose name is already there, one
 # without a tag and one whose tag is empty.
 python3 - "$home/Desktop" <<'PY'

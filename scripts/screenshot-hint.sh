@@ -5,16 +5,8 @@
 # Usage: scripts/screenshot-hint.sh [output.png]   (TUNARO_BIN picks another build)
 # Needs xvfb-run, xdotool and ImageMagick's import.
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=${TUNARO_BIN:-$root/build/gui/src/ui/tunaro}
-out=${1:-$root/docs/screenshot-hint.png}
-case $out in /*) ;; *) out=$(pwd)/$out ;; esac
-[ -x "$bin" ] || { echo "no program at $bin (build the target tunaro first)" >&2; exit 1; }
-
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/Desktop" "$home/.config"
-printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' > "$home/.config/user-dirs.dirs"
+default_out=docs/screenshot-hint.png
+. "$(dirname "$0")/screenshot-common.sh"
 for name in "Track01" "罗大佑 - 光阴的故事 (1982 live version, remastered)" \
   "The Very Long Band Name - An Even Longer Song Title (Extended Mix)" "张学友 - 吻别"; do
   printf 'ID3' > "$home/Desktop/$name.mp3"
