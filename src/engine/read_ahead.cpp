@@ -132,7 +132,6 @@ TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window,
   }
   if (started == 0) Shared_.reset();
   LookNext_ = window;  // the nearer entries are looked at by the threads that read them
-  Looks_.reserve(window * kLookWindows / 2);
 }
 
 TReadAhead::~TReadAhead() {

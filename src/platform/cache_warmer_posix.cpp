@@ -58,15 +58,12 @@ bool TCacheWarmer::Reads() const {
 
 namespace {
 
-// Whether the start of the file is in the cache already; asked without waiting for the disk.
-bool HeadCached(const std::string& path) {
-  TReadableFile file;
-  if (OpenRegularFile(path, file) != 0) return false;
+// Whether the start of the open file is in the cache already; asked without waiting for the
+// disk.
+bool HeadCached(const TReadableFile& file) {
   char byte = 0;
   iovec io{&byte, 1};
-  const bool cached = file.Size == 0 || preadv2(file.Fd, &io, 1, 0, RWF_NOWAIT) == 1;
-  close(file.Fd);
-  return cached;
+  return file.Size == 0 || preadv2(file.Fd, &io, 1, 0, RWF_NOWAIT) == 1;
 }
 
 }  // namespace
@@ -76,9 +73,15 @@ void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
     const size_t to = std::min(paths.size(), from + Batch_);
     // A batch whose first file is in the cache is taken to be there whole: the folder is
     // warm (read by a preview, say), and warming it again would only take time from the run.
-    if (HeadCached(paths[from])) continue;
+    TReadableFile first;
+    const bool opened = OpenRegularFile(paths[from], first) == 0;
+    if (opened && HeadCached(first)) {
+      close(first.Fd);
+      continue;
+    }
     if (!Ring_->Ready) {
-      for (size_t k = from; k < to; ++k) {
+      if (opened) close(first.Fd);
+      for (size_t k = from + 1; k < to; ++k) {
         TFileStamp stamp;
         int32_t attributes = 0;
         LookAtFile(paths[k], stamp, attributes);
@@ -90,8 +93,8 @@ void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
     fds.reserve(to - from);
     unsigned queued = 0;
     for (size_t k = from; k < to; ++k) {
-      TReadableFile file;
-      if (OpenRegularFile(paths[k], file) != 0) continue;
+      TReadableFile file = first;  // the first is open already, if it could be
+      if (k != from ? OpenRegularFile(paths[k], file) != 0 : !opened) continue;
       fds.push_back(file.Fd);
       // The head, and the tail where the head does not reach it.
       const int64_t end = static_cast<int64_t>(kEnd);

@@ -47,9 +47,9 @@ int32_t GetAttributes(const std::string& path) {
 }
 
 int32_t GetOwnAttributes(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return -1;
-  return AttributesFromMode(st.st_mode, path);
+  TFileStamp stamp;
+  int32_t attributes = -1;
+  return LookAtFile(path, stamp, attributes) == 0 ? attributes : -1;
 }
 
 int SetAttributes(const std::string& path, int32_t attributes) {
