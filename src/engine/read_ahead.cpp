@@ -12,6 +12,7 @@
 #include "engine/readers.h"
 #include "platform/cache_warmer.h"
 #include "platform/fs.h"
+#include "platform/thread_priority.h"
 #include "tags/file_reader.h"
 
 namespace tunaro::engine {
@@ -38,6 +39,9 @@ struct TSlot {
 // Files warmed by one batch of reads: their blocks, neighbours on the disk, are fetched by
 // a few large requests.
 constexpr size_t kLookBatch = 64;
+
+// How far below the run the tag readers run (nice levels).
+constexpr int kReaderNiceSteps = 10;
 
 // Waits while a thread reads the slot; returns the state it leaves.
 uint32_t AwaitRead(TSlot& slot, uint32_t state) {
@@ -82,6 +86,13 @@ struct TReadAhead::TShared {
   }
 
   static void Work(std::shared_ptr<TShared> self) {
+    // The run's own thread is the bound of a cold run: its renames, and the other threads'
+    // first looks, all take turns at the folder's lock. On few cores the tag readers, at
+    // the same priority, held the run off the CPU for the first tenth of a second; a lower
+    // one made a cold run of 20,000 files about 6 % faster (paired runs). Reading ahead is
+    // only worth it while it is ahead: the run reads for itself what no thread has begun.
+    // The warming threads keep their priority: their first looks hold that lock.
+    platform::LowerThreadPriority(kReaderNiceSteps);
     const auto readers = std::make_unique<TReaders>();
     for (;;) {
       size_t number = 0;
