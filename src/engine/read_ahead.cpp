@@ -21,8 +21,9 @@ namespace {
 
 // A slot's life: the run fills a free slot and queues it; a thread takes it (Reading) and
 // leaves its result (Ready); the run takes the result, or takes back a slot that no thread
-// has begun, and frees it. Only the run fills or frees a slot, and only a thread that has
-// moved it from Queued to Reading writes the result.
+// has begun, and frees it. A slot still being read is left to its thread; once Ready it is
+// filled anew. Only the run fills or frees a slot, and only a thread that has moved it from
+// Queued to Reading writes the result.
 enum TSlotState : uint32_t { ssFree, ssQueued, ssReading, ssReady };
 
 struct TSlot {
@@ -42,15 +43,6 @@ constexpr size_t kLookBatch = 64;
 
 // How far below the run the tag readers run (nice levels).
 constexpr int kReaderNiceSteps = 10;
-
-// Waits while a thread reads the slot; returns the state it leaves.
-uint32_t AwaitRead(TSlot& slot, uint32_t state) {
-  while (state == ssReading) {
-    slot.State.wait(ssReading, std::memory_order_acquire);
-    state = slot.State.load(std::memory_order_acquire);
-  }
-  return state;
-}
 
 }  // namespace
 
@@ -88,10 +80,10 @@ struct TReadAhead::TShared {
   static void Work(std::shared_ptr<TShared> self) {
     // The run's own thread is the bound of a cold run: its renames, and the other threads'
     // first looks, all take turns at the folder's lock. On few cores the tag readers, at
-    // the same priority, held the run off the CPU for the first tenth of a second; a lower
-    // one made a cold run of 20,000 files about 6 % faster (paired runs). Reading ahead is
-    // only worth it while it is ahead: the run reads for itself what no thread has begun.
-    // The warming threads keep their priority: their first looks hold that lock.
+    // the same priority, kept taking the CPU from the run; a lower one made a cold run of
+    // 20,000 files 3 to 7 % faster (paired runs). The run never waits for these threads: it
+    // reads for itself what none has finished. The warming threads keep their priority:
+    // their first looks hold that lock.
     platform::LowerThreadPriority(kReaderNiceSteps);
     const auto readers = std::make_unique<TReaders>();
     for (;;) {
@@ -112,7 +104,6 @@ struct TReadAhead::TShared {
       slot.Opened = stamp != nullptr;
       if (stamp != nullptr) slot.Stamp = *stamp;
       slot.State.store(ssReady, std::memory_order_release);
-      slot.State.notify_all();
     }
   }
 };
@@ -168,13 +159,13 @@ void TReadAhead::Advance(size_t index) {
     if (kind == TReaderKind::None) continue;
     const size_t number = Next_ % Window_;
     TSlot& slot = Shared_->Slots[number];
-    // The slot's entry lies behind the run. One the run passed by (unchecked meanwhile) may
-    // still be queued, or being read: take it back, or wait for the read.
+    // The slot's entry lies behind the run. One the run passed by may still be queued, or
+    // being read: take it back, or leave the slot to its thread and this entry to the run.
     uint32_t state = slot.State.load(std::memory_order_acquire);
     if (state == ssQueued &&
         slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
       state = ssFree;
-    AwaitRead(slot, state);
+    if (state == ssReading) continue;
     slot.Index = Next_;
     slot.Path = std::move(path);
     slot.Kind = kind;
@@ -216,11 +207,14 @@ bool TReadAhead::Take(size_t index, const std::string& path, bool& found, TField
   TSlot& slot = Shared_->Slots[index % Window_];
   uint32_t state = slot.State.load(std::memory_order_acquire);
   if (state == ssFree || slot.Index != index || slot.Path != path) return false;
-  // Not begun: reading it here costs no more than waiting for a thread to.
+  // Not begun: reading it here costs no more than waiting for a thread to. Nor is a read in
+  // flight waited for: the thread runs below the run's priority and, on a busy machine, could
+  // hold the run (and the window's events) for tens of milliseconds after its disk read has
+  // ended, while the run's own read waits for that same disk read only.
   if (state == ssQueued &&
       slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
     return false;
-  AwaitRead(slot, state);
+  if (state != ssReady) return false;
   // Used only when the name still holds the file that was read, as it was: the look of the
   // name now must match the look taken before the reads. A link could have its target
   // changed under the same look, so a link is read again.

@@ -40,8 +40,8 @@ class TReadAhead {
   void Advance(size_t index);
 
   // What the reader found for entry `index` at `path`, read ahead: whether it found a tag,
-  // the values, and the name's own attributes. Waits when a thread is reading the entry just
-  // then. False when the run must read it itself: not read ahead (yet), unreadable then, a
+  // the values, and the name's own attributes. Never waits. False when the run must read it
+  // itself: not read ahead (yet, or a thread is reading it just then), unreadable then, a
   // link, or changed or replaced since (the name is looked at again to know).
   bool Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
             int32_t& attributes);
