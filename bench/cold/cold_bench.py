@@ -191,7 +191,8 @@ def main():
              "half its wall time on the CPU, so fewer requests is what makes the cold run fast. "
              "The far stage also takes the first look at each name, which locks the folder "
              "while the system reads the name's records, away from the renames that need "
-             "that lock.")
+             "that lock. The tag readers run ten nice levels below the run, which never waits for "
+             "them: it reads for itself what none has finished.")
     L.append("")
     L.append("A single folder cannot be read ahead: the system reads a large folder one block "
              "at a time and refuses read-ahead on it (readahead(2) gives EINVAL, fadvise "
