@@ -2,7 +2,8 @@
  * pread of the last 128 bytes, close, renameat2 with RENAME_NOREPLACE. The new name is
  * "artist - title.mp3" from the ID3v1 tag (the file's own name with a prefix when it has
  * none, so that every file costs the same calls). No filter, no encoding, no log.
- * Usage: floor FOLDER; prints the number of files renamed. */
+ * Usage: floor [-r] FOLDER; -r walks the subfolders too, each after the folder's files.
+ * Prints the number of files renamed. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,23 +24,28 @@ static size_t field(const char* src, size_t width, char* dst) {
   return n;
 }
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: floor FOLDER\n");
-    return 2;
-  }
-  DIR* dir = opendir(argv[1]);
+/* Renames the .mp3 files of `path`, then (recursive) walks its subfolders. */
+static size_t rename_folder(const char* path, int recursive) {
+  DIR* dir = opendir(path);
   if (dir == NULL) {
-    perror(argv[1]);
-    return 2;
+    perror(path);
+    return 0;
   }
   const int dfd = dirfd(dir);
   /* Names are collected first: renaming while reading the folder could list a file twice. */
-  size_t count = 0, capacity = 1024;
+  size_t count = 0, capacity = 1024, folders = 0, folderCapacity = 16;
   char** names = malloc(capacity * sizeof *names);
+  char** subfolders = malloc(folderCapacity * sizeof *subfolders);
   struct dirent* e;
   while ((e = readdir(dir)) != NULL) {
     const size_t len = strlen(e->d_name);
+    if (recursive && e->d_type == DT_DIR && strcmp(e->d_name, ".") != 0 &&
+        strcmp(e->d_name, "..") != 0) {
+      if (folders == folderCapacity)
+        subfolders = realloc(subfolders, (folderCapacity *= 2) * sizeof *subfolders);
+      subfolders[folders++] = strdup(e->d_name);
+      continue;
+    }
     if (e->d_type != DT_REG || len < 4 || strcasecmp(e->d_name + len - 4, ".mp3") != 0) continue;
     if (count == capacity) names = realloc(names, (capacity *= 2) * sizeof *names);
     names[count++] = strdup(e->d_name);
@@ -66,8 +72,32 @@ int main(int argc, char** argv) {
       n = (size_t)snprintf(name, sizeof name, "notag %s", names[i]);
     }
     if (renameat2(dfd, names[i], dfd, name, RENAME_NOREPLACE) == 0) ++renamed;
+    free(names[i]);
   }
-  printf("%zu\n", renamed);
   closedir(dir);
+  for (size_t i = 0; i < folders; ++i) {
+    char sub[4096];
+    snprintf(sub, sizeof sub, "%s/%s", path, subfolders[i]);
+    renamed += rename_folder(sub, recursive);
+    free(subfolders[i]);
+  }
+  free(names);
+  free(subfolders);
+  return renamed;
+}
+
+int main(int argc, char** argv) {
+  const int recursive = argc == 3 && strcmp(argv[1], "-r") == 0;
+  if (argc != 2 + recursive) {
+    fprintf(stderr, "usage: floor [-r] FOLDER\n");
+    return 2;
+  }
+  DIR* probe = opendir(argv[argc - 1]);
+  if (probe == NULL) {
+    perror(argv[argc - 1]);
+    return 2;
+  }
+  closedir(probe);
+  printf("%zu\n", rename_folder(argv[argc - 1], recursive));
   return 0;
 }
