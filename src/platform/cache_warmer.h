@@ -21,10 +21,6 @@ class TCacheWarmer {
   TCacheWarmer(const TCacheWarmer&) = delete;
   TCacheWarmer& operator=(const TCacheWarmer&) = delete;
 
-  size_t BatchSize() const { return Batch_; }
-  // True when reads are asynchronous; false when only names are looked at.
-  bool Reads() const;
-
   // Opens the regular files among `paths` as OpenRegularFile does (anything else is passed
   // by without an open), reads the first and the last kEnd bytes of each, and closes them.
   // Returns when every read has ended. Errors are passed over: the reader meets them later.

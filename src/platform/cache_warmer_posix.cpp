@@ -52,10 +52,6 @@ size_t TCacheWarmer::OpenFilesBudget() {
   return static_cast<size_t>(std::min<rlim_t>(limit.rlim_cur, 1 << 18) / 4);
 }
 
-bool TCacheWarmer::Reads() const {
-  return Ring_->Ready;
-}
-
 namespace {
 
 // Whether the start of the open file is in the cache already; asked without waiting for the

@@ -97,9 +97,6 @@ bool IsCaseOnlyRename(const std::string& oldPath, const std::string& newPath);
 
 bool FileExists(const std::string& path);
 
-// A regular file opened for reading. The path is looked at before it is opened, so a FIFO,
-// device or socket (or a link to one) is refused without an open, which could block or
-// have effects; after the open the file must still be the one looked at.
 // What tells one state of a name's file from another: replacing the file changes the inode,
 // writing it changes the times (the change time even when the writer resets the other). A
 // write of the same size within the same clock tick as a look goes unseen on a kernel with
@@ -114,6 +111,9 @@ struct TFileStamp {
   bool Link = false;  // the name is a link: its target may change under the same stamp
   bool operator==(const TFileStamp&) const = default;
 };
+// A regular file opened for reading. The path is looked at before it is opened, so a FIFO,
+// device or socket (or a link to one) is refused without an open, which could block or
+// have effects; after the open the file must still be the one looked at.
 struct TReadableFile {
   int Fd = -1;
   int64_t Size = 0;
