@@ -1,5 +1,7 @@
 #include "engine/file_types.h"
 
+#include "platform/ascii.h"
+
 namespace tunaro::engine {
 
 const char* const kLegendA =
@@ -34,21 +36,12 @@ const std::array<TFileType, 10> kFileTypes = {{
 const std::array<const char*, 4> kTemplatePresets = {"%1 - %2", "%1 - %3 - %2", "%1 - %3 (%4) - %2",
                                                      "%1 - %3 (%4) - %6 - %2"};
 
-namespace {
-
-std::string UpperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
-}
-
-}  // namespace
+using platform::AsciiUpper;
 
 const std::string& ExtensionDispatch() {
   static const std::string dispatch = [] {
     std::string s;
-    for (const TFileType& type : kFileTypes) s += UpperAscii(type.Extension);
+    for (const TFileType& type : kFileTypes) s += AsciiUpper(type.Extension);
     return s;
   }();
   return dispatch;
@@ -56,7 +49,7 @@ const std::string& ExtensionDispatch() {
 
 int DispatchPosition(std::string_view extension) {
   if (extension.empty()) return 0;
-  const size_t pos = ExtensionDispatch().find(UpperAscii(extension));
+  const size_t pos = ExtensionDispatch().find(AsciiUpper(extension));
   return pos == std::string::npos ? 0 : static_cast<int>(pos) + 1;
 }
 
@@ -71,14 +64,14 @@ TReaderKind ReaderForExtension(std::string_view extension) {
 }
 
 std::string CountCaption(std::string_view extension) {
-  std::string caption = extension.empty() ? std::string() : UpperAscii(extension.substr(1));
+  std::string caption = extension.empty() ? std::string() : AsciiUpper(extension.substr(1));
   return caption + "文件数量：";
 }
 
 int FileTypeRowByName(std::string_view name) {
-  const std::string upper = UpperAscii(name);
+  const std::string upper = AsciiUpper(name);
   for (size_t row = 0; row < kFileTypes.size(); ++row)
-    if (UpperAscii(kFileTypes[row].Extension + 1) == upper) return static_cast<int>(row);
+    if (AsciiUpper(kFileTypes[row].Extension + 1) == upper) return static_cast<int>(row);
   return -1;
 }
 

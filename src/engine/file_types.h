@@ -15,8 +15,18 @@ extern const char* const kLegendC;
 extern const char* const kLegendD;
 extern const char* const kLegendE;
 
-// The reader that a file type selects.
-enum class TReaderKind { None, MP3, TwinVQ, OggVorbis, Monkey, MPEGplus, RealMedia, WindowsMedia };
+// The reader that a file type selects; engine/readers.h has one row per kind.
+enum class TReaderKind {
+  None,
+  MP3,
+  TwinVQ,
+  OggVorbis,
+  Monkey,
+  MPEGplus,
+  RealMedia,
+  WindowsMedia,
+  Count  // not a reader: the number of kinds
+};
 
 // One row defines a type: everything else about types (the dispatch string and positions,
 // the reader a file's extension selects, the CLI's type names) is derived from this table.

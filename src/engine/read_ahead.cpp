@@ -9,11 +9,9 @@
 #include <system_error>
 #include <thread>
 
-#include "engine/readers.h"
 #include "platform/cache_warmer.h"
 #include "platform/fs.h"
 #include "platform/thread_priority.h"
-#include "tags/file_reader.h"
 
 namespace tunaro::engine {
 
@@ -31,10 +29,7 @@ struct TSlot {
   size_t Index = 0;
   std::string Path;
   TReaderKind Kind = TReaderKind::None;
-  bool Opened = false;  // the reader opened the file, so Stamp is the look before its reads
-  bool Found = false;
-  TFieldValues Values;
-  platform::TFileStamp Stamp;
+  TTagRead Read;  // its Stamp is the look before the reads, when the file was opened
 };
 
 // Files warmed by one batch of reads: their blocks, neighbours on the disk, are fetched by
@@ -47,11 +42,9 @@ constexpr int kReaderNiceSteps = 10;
 }  // namespace
 
 struct TReadAhead::TShared {
-  TShared(size_t window, platform::TCodePage codePage)
-      : Slots(std::make_unique<TSlot[]>(window)), CodePage(codePage) {}
+  explicit TShared(size_t window) : Slots(std::make_unique<TSlot[]>(window)) {}
 
   const std::unique_ptr<TSlot[]> Slots;
-  const platform::TCodePage CodePage;
   std::mutex Mutex;
   std::condition_variable Wake;
   std::deque<size_t> Queue;  // slot numbers; a slot taken back meanwhile is passed over
@@ -85,7 +78,6 @@ struct TReadAhead::TShared {
     // reads for itself what none has finished. The warming threads keep their priority:
     // their first looks hold that lock.
     platform::LowerThreadPriority(kReaderNiceSteps);
-    const auto readers = std::make_unique<TReaders>();
     for (;;) {
       size_t number = 0;
       {
@@ -99,21 +91,17 @@ struct TReadAhead::TShared {
       uint32_t queued = ssQueued;
       if (!slot.State.compare_exchange_strong(queued, ssReading, std::memory_order_acquire))
         continue;
-      slot.Found = ReadFieldValues(*readers, slot.Kind, slot.Path, self->CodePage, slot.Values);
-      const platform::TFileStamp* stamp = tags::LastOpenedStamp(slot.Path);
-      slot.Opened = stamp != nullptr;
-      if (stamp != nullptr) slot.Stamp = *stamp;
+      slot.Read = ReadTag(slot.Kind, slot.Path);
       slot.State.store(ssReady, std::memory_order_release);
     }
   }
 };
 
-TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window,
-                       platform::TCodePage codePage)
+TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
     : List_(list), Generation_(list.Generation()), Window_(window) {
   threads = static_cast<unsigned>(std::min<size_t>(threads, list.Count()));
   if (threads == 0 || window == 0) return;
-  Shared_ = std::make_shared<TShared>(window, codePage);
+  Shared_ = std::make_shared<TShared>(window);
   Batch_.reserve(window);
   // Detached: each thread holds the shared state, so stopping never waits for a read.
   // A thread that cannot be had leaves fewer: the run reads for itself what none reads.
@@ -201,8 +189,7 @@ void TReadAhead::QueueLooks(size_t index) {
   Shared_->WakeLooks.notify_all();
 }
 
-bool TReadAhead::Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
-                      int32_t& attributes) {
+bool TReadAhead::Take(size_t index, const std::string& path, TTagRead& read) {
   if (!Shared_) return false;
   TSlot& slot = Shared_->Slots[index % Window_];
   uint32_t state = slot.State.load(std::memory_order_acquire);
@@ -220,12 +207,11 @@ bool TReadAhead::Take(size_t index, const std::string& path, bool& found, TField
   // changed under the same look, so a link is read again.
   platform::TFileStamp now;
   int32_t own = -1;
-  const bool same = slot.Opened && !slot.Stamp.Link && platform::LookAtFile(path, now, own) == 0 &&
-                    now == slot.Stamp;
+  const bool same = slot.Read.Opened && !slot.Read.Stamp.Link &&
+                    platform::LookAtFile(path, now, own) == 0 && now == slot.Read.Stamp;
   if (same) {
-    found = slot.Found;
-    if (found) values = std::move(slot.Values);
-    attributes = own;
+    read = std::move(slot.Read);
+    read.Attributes = own;
   }
   slot.State.store(ssFree, std::memory_order_relaxed);
   return same;

@@ -20,17 +20,15 @@
 
 #include "engine/file_list.h"
 #include "engine/file_types.h"
-#include "engine/name_builder.h"
-#include "platform/codec.h"
+#include "engine/readers.h"
 
 namespace tunaro::engine {
 
 class TReadAhead {
  public:
   // Tags are read at most `window` entries ahead of the run, the cache warmed up to
-  // kLookWindows times as far; `threads` 0 makes a read-ahead that does nothing. Texts are
-  // decoded with `codePage`, as the run decodes them.
-  TReadAhead(const TFileList& list, unsigned threads, size_t window, platform::TCodePage codePage);
+  // kLookWindows times as far; `threads` 0 makes a read-ahead that does nothing.
+  TReadAhead(const TFileList& list, unsigned threads, size_t window);
   ~TReadAhead();
   TReadAhead(const TReadAhead&) = delete;
   TReadAhead& operator=(const TReadAhead&) = delete;
@@ -39,12 +37,11 @@ class TReadAhead {
   // window's end. Stops for good once the list has been replaced.
   void Advance(size_t index);
 
-  // What the reader found for entry `index` at `path`, read ahead: whether it found a tag,
-  // the values, and the name's own attributes. Never waits. False when the run must read it
-  // itself: not read ahead (yet, or a thread is reading it just then), unreadable then, a
-  // link, or changed or replaced since (the name is looked at again to know).
-  bool Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
-            int32_t& attributes);
+  // What the reader found for entry `index` at `path`, read ahead, with the name's own
+  // attributes as they are now. Never waits. False when the run must read it itself: not
+  // read ahead (yet, or a thread is reading it just then), unreadable then, a link, or
+  // changed or replaced since (the name is looked at again to know).
+  bool Take(size_t index, const std::string& path, TTagRead& read);
 
   // Drops what is queued; reads in flight end on their own, without being waited for.
   void Stop();

@@ -1,50 +1,51 @@
-// The eight reader objects the front end creates once and reuses for every file, and the
-// table by which a reader's fields fill the placeholders %1..%6.
+// The reader registry: one row per reader kind gives its name, how it reads a file into the
+// six texts of %1..%6, how tunaro-cli lists its fields, and which parts of a file it reads.
+// Texts come out of a reader with the way they are to be decoded, and are decoded with the
+// tag code page only afterwards, so that the code page can be chosen after the reads.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 #include "engine/file_types.h"
 #include "engine/name_builder.h"
 #include "platform/codec.h"
-#include "tags/id3v1.h"
-#include "tags/id3v2.h"
-#include "tags/monkey.h"
-#include "tags/mpegplus.h"
-#include "tags/oggvorbis.h"
-#include "tags/realmedia.h"
-#include "tags/twinvq.h"
-#include "tags/windowsmedia.h"
+#include "platform/fs.h"
+
+namespace tunaro::tags {
+class TReadOnlyFile;
+class TAPEv2;
+}  // namespace tunaro::tags
 
 namespace tunaro::engine {
 
-// Created in this order: TID3v1, TID3v2, TTwinVQ, TOggVorbis, TMonkey, TMPEGplus, TRealMedia,
-// TWindowsMedia.
-struct TReaders {
-  tags::TID3v1 ID3v1;
-  tags::TID3v2 ID3v2;
-  tags::TTwinVQ TwinVQ;
-  tags::TOggVorbis OggVorbis;
-  tags::TMonkey Monkey;
-  tags::TMPEGplus MPEGplus;
-  tags::TRealMedia RealMedia;
-  tags::TWindowsMedia WindowsMedia;
+using TJson = nlohmann::ordered_json;
+
+// How a tag text is to be decoded.
+enum class TTextKind : uint8_t {
+  Ready,    // UTF-8 already (made by the reader from UTF-16, or a number)
+  Unicode,  // UTF-8 by the format, but an old tagger may have put code-page bytes there
+  Legacy,   // code-page bytes: ID3v1, ID3v2 encoding 0, APEv1, RealMedia, TwinVQ, WAV INFO
 };
 
-// How a reader kind is known to the user, and how its fields fill %1..%6.
-struct TReaderType {
-  TReaderKind Kind;
-  const char* Name;  // "MP3", "TwinVQ", ...
+struct TTagText {
+  std::string Bytes;
+  TTextKind Kind = TTextKind::Ready;
+  bool operator==(const TTagText&) const = default;
 };
-// Indexed by TReaderKind.
-extern const std::array<TReaderType, 8> kReaderTypes;
+using TTagTexts = std::array<TTagText, 6>;  // %1 .. %6
 
-// Loads the file with the reader of `kind` and gives the six values as UTF-8: Unicode tag
-// texts as they are, legacy byte texts decoded with `codePage`. False when no reader was
-// selected or the reader found nothing.
-bool ReadFieldValues(TReaders& readers, TReaderKind kind, const std::string& path,
-                     platform::TCodePage codePage, TFieldValues& values);
+inline TTagText LegacyText(std::string bytes) {
+  return {std::move(bytes), TTextKind::Legacy};
+}
+inline TTagText UnicodeText(std::string bytes) {
+  return {std::move(bytes), TTextKind::Unicode};
+}
+inline TTagText ReadyText(std::string bytes) {
+  return {std::move(bytes), TTextKind::Ready};
+}
 
 // A text from a tag that stores Unicode, made sure to be UTF-8: a sequence cut at the
 // reader's bound is dropped, and a text that is not UTF-8 at all (an old tagger's code-page
@@ -55,5 +56,58 @@ std::string ID3v2Text(const std::string& text, uint8_t encoding, platform::TCode
 // An APE tag's text as UTF-8: APEv2 stores UTF-8, APEv1 code-page bytes.
 std::string APETagText(const tags::TAPEv2& tag, const std::string& text,
                        platform::TCodePage codePage);
+
+std::string DecodeTagText(const TTagText& text, platform::TCodePage codePage);
+TFieldValues DecodeTagTexts(const TTagTexts& texts, platform::TCodePage codePage);
+
+// Decodes texts for tunaro-cli's listing of a reader's fields, as the rename decodes them.
+struct TTextDecoder {
+  platform::TCodePage CodePage;
+  std::string Legacy(const std::string& t) const;
+  std::string Unicode(const std::string& t) const;
+  std::string ID3v2(const std::string& t, uint8_t encoding) const;
+};
+
+// The parts of a file that a reader reads, for warming the cache ahead of the run: the first
+// `Head` and the last `Tail` bytes.
+struct TReadRegions {
+  uint32_t Head = 4096;
+  uint32_t Tail = 4096;
+};
+
+struct TReaderRow {
+  TReaderKind Kind;
+  const char* Name;  // "MP3", "TwinVQ", ... as tunaro-cli tags reports it
+  // Reads the open file; false when the reader finds no tag there.
+  bool (*Read)(tags::TReadOnlyFile& file, TTagTexts& texts);
+  // Reads the open file again and lists the reader's own fields (tunaro-cli tags).
+  TJson (*Describe)(tags::TReadOnlyFile& file, const TTextDecoder& decoder);
+  TReadRegions Regions;
+};
+
+// The row of a kind; None's row reads nothing.
+const TReaderRow& ReaderRow(TReaderKind kind);
+
+// What reading one file gave.
+struct TTagRead {
+  bool Opened = false;  // the file was opened: Stamp and Attributes are as looked at before
+  bool Found = false;   // the reader found a tag
+  TTagTexts Texts;
+  platform::TFileStamp Stamp;
+  int32_t Attributes = -1;  // the name's own, as platform::GetOwnAttributes gives
+};
+
+// Opens the file and reads it with the reader of `kind`.
+TTagRead ReadTag(TReaderKind kind, const std::string& path);
+
+// What a front end keeps for reading: the reader objects are made per file (plain values,
+// cheap), so nothing is shared between files and any thread may read with its own.
+struct TReaders {};
+
+// Loads the file with the reader of `kind` and gives the six values as UTF-8: Unicode tag
+// texts as they are, legacy byte texts decoded with `codePage`. False when no reader was
+// selected or the reader found nothing.
+bool ReadFieldValues(TReaders& readers, TReaderKind kind, const std::string& path,
+                     platform::TCodePage codePage, TFieldValues& values);
 
 }  // namespace tunaro::engine

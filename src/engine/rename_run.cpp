@@ -8,7 +8,6 @@
 #include "engine/run_files.h"
 #include "platform/fs.h"
 #include "platform/fs_calls.h"
-#include "tags/file_reader.h"
 
 namespace tunaro::engine {
 
@@ -62,7 +61,7 @@ class TRunNames {
 
 }  // namespace
 
-TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& settings) {
+TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
   TRunState& state = host.State();
   TCounters& c = state.Counters;
   TFileList& list = host.Entries();
@@ -84,8 +83,7 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
 
   const std::string noPath;
   TFieldValues values;
-  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow,
-                       settings.CodePage);
+  TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {
@@ -102,13 +100,12 @@ TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& set
     // name made of the separators alone says nothing and takes the next file's place. Nor
     // does one whose text the code page cannot decode: its name would be garbage.
     const TReaderKind reader = ReaderForExtension(ext);
-    bool found = false;
-    int32_t attr = -1;
-    if (reader != TReaderKind::None &&
-        !readAhead.Take(static_cast<size_t>(i), oldPath, found, values, attr)) {
-      found = ReadFieldValues(readers, reader, oldPath, settings.CodePage, values);
-      attr = tags::LastOpenedAttributes(oldPath);
-    }
+    TTagRead read;
+    if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
+      read = ReadTag(reader, oldPath);
+    const bool found = read.Found;
+    if (found) values = DecodeTagTexts(read.Texts, settings.CodePage);
+    int32_t attr = read.Attributes;
     TFailReason noName = TFailReason::None;
     if (reader == TReaderKind::None)
       noName = TFailReason::NoReader;

@@ -10,40 +10,20 @@
 
 namespace tunaro::tags {
 
-namespace {
-
-struct TLastOpened {
-  std::string Path;
-  int32_t Attributes = -1;
-  platform::TFileStamp Stamp;
-};
-
-thread_local TLastOpened gLastOpened;
-
-}  // namespace
-
-int32_t LastOpenedAttributes(const std::string& path) {
-  return gLastOpened.Attributes != -1 && gLastOpened.Path == path ? gLastOpened.Attributes : -1;
-}
-
-const platform::TFileStamp* LastOpenedStamp(const std::string& path) {
-  return gLastOpened.Attributes != -1 && gLastOpened.Path == path ? &gLastOpened.Stamp : nullptr;
-}
-
 TReadOnlyFile::~TReadOnlyFile() {
   Close();
 }
 
 bool TReadOnlyFile::Open(const std::string& path) {
   Close();
-  gLastOpened.Attributes = -1;
+  Stamp_ = {};
+  OwnAttributes_ = -1;
   platform::TReadableFile file;
   if (platform::OpenRegularFile(path, file) != 0) return false;
   Fd_ = file.Fd;
   Size_ = file.Size;
-  gLastOpened.Path = path;
-  gLastOpened.Attributes = file.OwnAttributes;
-  gLastOpened.Stamp = file.Stamp;
+  Stamp_ = file.Stamp;
+  OwnAttributes_ = file.OwnAttributes;
   Position_ = 0;
   return true;
 }

@@ -26,6 +26,11 @@ class TReadOnlyFile {
   bool IsOpen() const { return Fd_ >= 0; }
   // Size in bytes at open time.
   int64_t Size() const { return Size_; }
+  // What the look before the last successful Open saw of the name (kept after Close): the stamp
+  // that tells whether the file is still the one read, and the name's own attributes (a link is
+  // never read-only). The rename run takes them from here rather than asking the system again.
+  const platform::TFileStamp& Stamp() const { return Stamp_; }
+  int32_t OwnAttributes() const { return OwnAttributes_; }
 
   // Reads up to `count` bytes at `offset` into `buffer`; returns the number read (short at
   // the end of the file), or -1 on an error or a negative offset.
@@ -51,6 +56,8 @@ class TReadOnlyFile {
 
   int Fd_ = -1;
   int64_t Size_ = 0;
+  platform::TFileStamp Stamp_;
+  int32_t OwnAttributes_ = -1;
   int64_t Position_ = 0;
   std::unique_ptr<uint8_t[]> Window_;
   size_t WindowCapacity_ = 0;
@@ -58,14 +65,10 @@ class TReadOnlyFile {
   size_t WindowLength_ = 0;
 };
 
-// The attributes of the file that the last Open on this thread opened, when it was `path`;
-// -1 otherwise. They are the name's own, as platform::GetOwnAttributes gives: a link is
-// never read-only. A reader has just asked the system about the file, so the rename run that
-// follows need not ask again: on a virtual machine each system call is most of a file's cost.
-int32_t LastOpenedAttributes(const std::string& path);
-// The stamp of that file as it was looked at before the open, when it was `path`; nullptr
-// otherwise.
-const platform::TFileStamp* LastOpenedStamp(const std::string& path);
+// A file size as the readers' 32-bit size fields hold it: sizes beyond 2 GiB - 1 stop there.
+inline int32_t ClampedFileSize(int64_t size) {
+  return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
+}
 
 // Reads numbers and bytes out of a block already in memory. Every getter checks the bytes
 // that remain; a read past the end fails (returns false) and leaves the position alone.

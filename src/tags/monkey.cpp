@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "tags/file_reader.h"
 
@@ -31,9 +30,14 @@ bool TMonkey::Found() const {
 
 bool TMonkey::Load(const std::string& fileName) {
   Clear();
-  // A file too short to hold an ID3v1 tag fails as a whole.
   TReadOnlyFile file;
-  if (file.Open(fileName) && ID3v1->Load(file) && ReadHeader(file)) {
+  return file.Open(fileName) && Load(file);
+}
+
+bool TMonkey::Load(TReadOnlyFile& file) {
+  Clear();
+  // A file too short to hold an ID3v1 tag fails as a whole.
+  if (file.IsOpen() && ID3v1->Load(file) && ReadHeader(file)) {
     APEv2->Load(file);
     return true;
   }
@@ -43,8 +47,7 @@ bool TMonkey::Load(const std::string& fileName) {
 
 // The header is taken from offset 0 whatever it holds; Found() decides whether it is one.
 bool TMonkey::ReadHeader(TReadOnlyFile& file) {
-  FileSize =
-      static_cast<int32_t>(std::min<int64_t>(file.Size(), std::numeric_limits<int32_t>::max()));
+  FileSize = ClampedFileSize(file.Size());
   uint8_t b[sizeof(THeader)];
   if (!file.ReadExactAt(0, b, sizeof b)) return false;
   const auto i32 = [&b](size_t offset) { return static_cast<int32_t>(LoadU32LE(b + offset)); };

@@ -45,6 +45,8 @@ class TMonkey {
   // True when both the ID3v1 read and the header read succeeded, recognised or not. The APE
   // tag is read too, its failure aside.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
   // Computed from the header each time: "MAC ", sample rate above 0, channels above 0.
   bool Found() const;
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "tags/file_reader.h"
 
@@ -120,9 +119,14 @@ bool TMPEGplus::ReadStreamHeader(TReadOnlyFile& file) {
 
 bool TMPEGplus::Load(const std::string& fileName) {
   Clear();
-  uint8_t b[12];
   TReadOnlyFile file;
-  if (!file.Open(fileName)) return false;
+  return file.Open(fileName) && Load(file);
+}
+
+bool TMPEGplus::Load(TReadOnlyFile& file) {
+  Clear();
+  uint8_t b[12];
+  if (!file.IsOpen()) return false;
   if (file.ReadAt(0, b, sizeof b) != static_cast<int64_t>(sizeof b)) return false;
   const int64_t size = file.Size();
   if (std::memcmp(b, "MPCK", 4) == 0) {
@@ -132,7 +136,7 @@ bool TMPEGplus::Load(const std::string& fileName) {
     }
     Found = true;
     StreamVersion = 8;
-    FileSize = static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
+    FileSize = ClampedFileSize(size);
     ID3v1->Load(file);
     APEv2->Load(file);
     return true;
@@ -144,7 +148,7 @@ bool TMPEGplus::Load(const std::string& fileName) {
   const uint32_t w1 = LoadU32LE(b + 4);
   Found = true;
   StreamVersion = version;
-  FileSize = static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
+  FileSize = ClampedFileSize(size);
   if (version == 7) {
     ChannelMode = (b[11] & 0x40) != 0 ? 2 : 1;
     ProfileCode = ProfileOf(b[10]);

@@ -24,6 +24,8 @@ class TMPEGplus {
   void Clear();
   // The result of the 12-byte header read alone; Found says whether it was recognised.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
 
   // Bounds of the walk to the SV8 stream header: packets looked at, and bytes from the start.
   static constexpr int kMaxPackets = 16;

@@ -8,6 +8,8 @@
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 extern const std::array<const char*, 3> kOggChannelModes;  // "Unknown", "Mono", "Stereo"
 
 class TOggVorbis {
@@ -17,6 +19,8 @@ class TOggVorbis {
   void Clear();
   // False only when the file cannot be opened or has fewer than 30 bytes from offset 28.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
 
   bool Found;
   int32_t FileSize;

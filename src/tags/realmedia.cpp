@@ -27,14 +27,19 @@ void TRealMedia::Clear() {
 
 bool TRealMedia::Load(const std::string& fileName) {
   Clear();
-  Found = ReadContent(fileName);
+  TReadOnlyFile file;
+  return file.Open(fileName) && Load(file);
+}
+
+bool TRealMedia::Load(TReadOnlyFile& file) {
+  Clear();
+  Found = ReadContent(file);
   if (!Found) Clear();
   return Found;
 }
 
-bool TRealMedia::ReadContent(const std::string& fileName) {
-  TReadOnlyFile file;
-  if (!file.Open(fileName)) return false;
+bool TRealMedia::ReadContent(TReadOnlyFile& file) {
+  if (!file.IsOpen()) return false;
   const int64_t fileSize = file.Size();
 
   // Whatever stands at offset 0 is taken as the first chunk, so a RAM playlist is walked the

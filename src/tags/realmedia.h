@@ -5,6 +5,8 @@
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 class TRealMedia {
  public:
   TRealMedia() { Clear(); }
@@ -12,13 +14,15 @@ class TRealMedia {
   void Clear();
   // False when the chain holds no content chunk or the file cannot be read; Found = result.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
 
   bool Found;
   std::string Title;
   std::string Artist;
 
  private:
-  bool ReadContent(const std::string& fileName);
+  bool ReadContent(TReadOnlyFile& file);
 };
 
 }  // namespace tunaro::tags

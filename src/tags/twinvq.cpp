@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "tags/file_reader.h"
 
@@ -36,10 +35,6 @@ uint16_t SampleRateFromCode(uint16_t code) {
   }
 }
 
-int32_t ClampFileSize(int64_t size) {
-  return static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace
 
 void TTwinVQ::Clear() {
@@ -59,7 +54,11 @@ void TTwinVQ::Clear() {
 bool TTwinVQ::Load(const std::string& fileName) {
   Clear();
   TReadOnlyFile file;
-  if (!file.Open(fileName)) return false;
+  return file.Open(fileName) && Load(file);
+}
+
+bool TTwinVQ::Load(TReadOnlyFile& file) {
+  Clear();
   uint8_t header[kHeaderSize];
   if (file.ReadAt(0, header, sizeof header) != static_cast<int64_t>(sizeof header)) return false;
   if (std::memcmp(header, "TWIN97012000", 12) != 0) return true;
@@ -70,7 +69,7 @@ bool TTwinVQ::Load(const std::string& fileName) {
   const uint16_t bitRate = HeaderValue(header, 28);
   BitRate = static_cast<uint8_t>(bitRate);
   SampleRate = SampleRateFromCode(HeaderValue(header, 32));
-  FileSize = ClampFileSize(file.Size());
+  FileSize = ClampedFileSize(file.Size());
   // A bit rate of 0 gives no playing time; the texts are still read.
   if (bitRate != 0) {
     const double audioBytes = static_cast<double>(FileSize) - HeaderValue(header, 12) - 20;

@@ -18,6 +18,8 @@ class TTwinVQ {
   void Clear();
   // False only when the file cannot be opened or has fewer than 40 bytes.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
 
   bool Found;
   uint8_t ChannelMode;  // 1 mono, 2 stereo, 0 anything else

@@ -45,9 +45,14 @@ void TWindowsMedia::Clear() {
 bool TWindowsMedia::Load(const std::string& fileName) {
   Clear();
   TReadOnlyFile file;
+  return file.Open(fileName) && Load(file);
+}
+
+bool TWindowsMedia::Load(TReadOnlyFile& file) {
+  Clear();
   uint8_t start[2];
   uint8_t sizeLow[4];
-  if (!file.Open(fileName) || !file.ReadExactAt(0, start, sizeof start) ||
+  if (!file.IsOpen() || !file.ReadExactAt(0, start, sizeof start) ||
       !std::equal(start, start + 2, kHeaderStart) || !file.ReadExactAt(16, sizeLow, 4))
     return false;
   // The low half of the header size is the window's length. It starts right after that
@@ -56,7 +61,6 @@ bool TWindowsMedia::Load(const std::string& fileName) {
   if (windowSize > file.Size() - kWindowOffset) return false;
   std::unique_ptr<uint8_t[]> window(new (std::nothrow) uint8_t[windowSize ? windowSize : 1]);
   if (!window || !file.ReadExactAt(kWindowOffset, window.get(), windowSize)) return false;
-  file.Close();
 
   const uint8_t* begin = window.get();
   const uint8_t* end = begin + windowSize;

@@ -5,6 +5,8 @@
 
 namespace tunaro::tags {
 
+class TReadOnlyFile;
+
 class TWindowsMedia {
  public:
   TWindowsMedia() { Clear(); }
@@ -12,6 +14,8 @@ class TWindowsMedia {
   void Clear();
   // False when the file does not begin with the header object or cannot be read; Found = result.
   bool Load(const std::string& fileName);
+  // The same on a file the caller has open.
+  bool Load(TReadOnlyFile& file);
 
   bool Found;
   std::string Title;

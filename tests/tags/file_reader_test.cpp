@@ -136,12 +136,11 @@ TEST(ReadOnlyFile, RemembersTheAttributesOfTheFileItLastOpened) {
   TReadOnlyFile file;
   ASSERT_TRUE(file.Open(locked));
   file.Close();
-  EXPECT_TRUE(LastOpenedAttributes(locked) & platform::faReadOnly);
-  EXPECT_EQ(LastOpenedAttributes(open), -1);
+  EXPECT_TRUE(file.OwnAttributes() & platform::faReadOnly);
   ASSERT_TRUE(file.Open(open));
-  EXPECT_EQ(LastOpenedAttributes(open) & platform::faReadOnly, 0);
+  EXPECT_EQ(file.OwnAttributes() & platform::faReadOnly, 0);
   EXPECT_FALSE(file.Open(dir / "gone.mp3"));  // a failed open forgets
-  EXPECT_EQ(LastOpenedAttributes(open), -1);
+  EXPECT_EQ(file.OwnAttributes(), -1);
 }
 
 TEST(ByteReader, EveryGetterChecksWhatRemains) {

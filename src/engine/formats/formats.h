@@ -1,0 +1,47 @@
+// Each format's part of the reader registry, defined in its own file here: how its reader
+// fills %1..%6 and how tunaro-cli lists its fields. The rows that tie them to a reader kind
+// are in engine/readers.cpp.
+#pragma once
+
+#include "engine/readers.h"
+#include "tags/file_reader.h"
+
+namespace tunaro::tags {
+class TID3v1;
+}  // namespace tunaro::tags
+
+namespace tunaro::engine::formats {
+
+using tags::TReadOnlyFile;
+
+bool ReadMP3(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeMP3(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadTwinVQ(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeTwinVQ(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadOggVorbis(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOggVorbis(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadMonkey(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeMonkey(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadMPEGplus(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeMPEGplus(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadRealMedia(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeRealMedia(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadWindowsMedia(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
+
+// Pieces several formats share.
+
+// %1..%6 of an ID3v1 tag: legacy texts and the track.
+TTagTexts ID3v1Texts(const tags::TID3v1& tag);
+// Monkey's Audio and Musepack files: the APE tag where the file has one, else the ID3v1 tag.
+TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
+TJson ID3v1Json(const tags::TID3v1& tag, bool loaded, const TTextDecoder& x);
+TJson APEv2Json(const tags::TAPEv2& tag, const TTextDecoder& x);
+
+}  // namespace tunaro::engine::formats
