@@ -55,6 +55,7 @@ int CmdExport(int argc, char** argv) {
   host.SetPrintOutcomes(false);
   auto& state = host.State();
   state.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
+  state.FileType = row;
   state.ProcessSubDirectory = args.Has("-r");
 
   // Full paths: a playlist or page is opened from elsewhere than the folder it was made in.

@@ -34,6 +34,7 @@ int CmdRename(int argc, char** argv) {
   TCliHost host(desktop);
   auto& state = host.State();
   state.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
+  state.FileType = row;
   state.ProcessSubDirectory = args.Has("-r");
   state.KeepLog = args.Has("--log");
   state.CreateUndoBatch = args.Has("--undo");
@@ -72,7 +73,10 @@ int CmdRename(int argc, char** argv) {
   host.EndProgress();
 
   const auto& c = state.Counters;
-  const std::string ext = state.CurrentExtension.empty() ? "" : state.CurrentExtension.substr(1);
+  // A run of every type names no one extension.
+  const std::string ext = static_cast<size_t>(row) == engine::kEveryTypeRow ? "音频"
+                          : state.CurrentExtension.empty()                  ? ""
+                                                           : state.CurrentExtension.substr(1);
   std::printf("总共找到%s文件：%d 个\n成功换名：%d 个\n换名失败：%d 个\n", ext.c_str(), c.Total,
               c.Success, c.Failure);
   if (error) {

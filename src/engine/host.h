@@ -21,6 +21,10 @@ struct TCounters {
 // The run settings and counters that live as long as the front end.
 struct TRunState {
   std::string CurrentExtension{kDefaultExtension};
+  // The row of kFileTypes a folder refresh lists; -1 lists the files whose names end in the
+  // current extension instead. A run leaves it alone while it sets the current extension
+  // to each file's own.
+  int FileType = -1;
   std::string CurrentFolder;  // ends with "/"
   TCounters Counters;
   bool ProcessSubDirectory = false;

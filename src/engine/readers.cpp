@@ -24,6 +24,15 @@ constexpr std::array<TReaderRow, static_cast<size_t>(TReaderKind::Count)> kReade
     {TReaderKind::MPEGplus, "MPEGplus", f::ReadMPEGplus, f::DescribeMPEGplus, {}},
     {TReaderKind::RealMedia, "RealMedia", f::ReadRealMedia, f::DescribeRealMedia, {}},
     {TReaderKind::WindowsMedia, "WindowsMedia", f::ReadWindowsMedia, f::DescribeWindowsMedia, {}},
+    {TReaderKind::Flac, "FLAC", nullptr, nullptr, {}},
+    {TReaderKind::OggFlac, "OggFLAC", nullptr, nullptr, {}},
+    {TReaderKind::Opus, "Opus", nullptr, nullptr, {}},
+    {TReaderKind::Speex, "Speex", nullptr, nullptr, {}},
+    {TReaderKind::MP4, "MP4", nullptr, nullptr, {}},
+    {TReaderKind::WavPack, "WavPack", nullptr, nullptr, {}},
+    {TReaderKind::Wav, "WAV", nullptr, nullptr, {}},
+    {TReaderKind::Aiff, "AIFF", nullptr, nullptr, {}},
+    {TReaderKind::Dsf, "DSF", nullptr, nullptr, {}},
 }};
 
 constexpr bool RowsInKindOrder() {

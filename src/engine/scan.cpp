@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/name_builder.h"
+#include "platform/ascii.h"
 #include "platform/fs.h"
 
 namespace tunaro::engine {
@@ -21,16 +22,13 @@ using platform::TDirEntry;
 using platform::TDirReader;
 using platform::TEntryKind;
 
-bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
-  if (suffix.size() > name.size()) return false;
-  const std::string_view tail = name.substr(name.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    char a = tail[i], b = suffix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
-    if (a != b) return false;
-  }
-  return true;
+// Whether a scan lists a file of this name: one of the chosen type's extensions, or else the
+// current extension, letter case ignored in both, as the Windows file system matches the mask
+// "*" followed by the extension (an empty extension lists every file).
+bool Listed(const TRunState& state, std::string_view name) {
+  if (state.FileType >= 0 && static_cast<size_t>(state.FileType) < kFileTypes.size())
+    return TypeListsName(kFileTypes[static_cast<size_t>(state.FileType)], name);
+  return platform::EndsWithIgnoringAsciiCase(name, state.CurrentExtension);
 }
 
 // Lists the folders of a tree on worker threads ahead of the scan: a cold tree's folders
@@ -127,6 +125,14 @@ class TRecursiveScan {
         ColdFolder_(coldFolder) {}
 
   // Returns false once the scan has been superseded by another refresh of the list.
+  // Without a chosen type the tree takes the files whose extension is the current one, byte
+  // for byte.
+  bool ListedInTree(const std::string& path) const {
+    const TRunState& state = Host_.State();
+    return state.FileType >= 0 ? Listed(state, path)
+                               : ExtractFileExt(path) == state.CurrentExtension;
+  }
+
   bool Scan(const std::string& folder) {
     TDirReader dir;
     const auto start = std::chrono::steady_clock::now();
@@ -143,8 +149,7 @@ class TRecursiveScan {
       path.assign(folder).append(entry.Name);
       if (entry.Kind == TEntryKind::Directory) {
         if (!Scan(path + "/")) return false;
-      } else if (entry.Kind == TEntryKind::File &&
-                 ExtractFileExt(path) == Host_.State().CurrentExtension) {
+      } else if (entry.Kind == TEntryKind::File && ListedInTree(path)) {
         ++Host_.State().Counters.Total;
         Host_.Entries().Append(path);
       }
@@ -173,8 +178,7 @@ void FlatScan(TEngineHost& host, const std::string& folder) {
   TDirEntry entry;
   while (dir.Next(entry)) {
     if (entry.Kind != TEntryKind::File) continue;
-    // The mask is "*" followed by the extension; an empty extension lists every file.
-    if (!EndsWithIgnoringCase(entry.Name, host.State().CurrentExtension)) continue;
+    if (!Listed(host.State(), entry.Name)) continue;
     ++host.State().Counters.Total;
     host.Entries().Append(folder, entry.Name);
     host.CounterDisplayRefresh();

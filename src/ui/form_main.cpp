@@ -275,7 +275,7 @@ void TFormMain::CreateControls() {
     ComboBoxChooseFileType = new QComboBox(box);
     for (const engine::TFileType& type : engine::kFileTypes)
       ComboBoxChooseFileType->addItem(U(type.Caption));
-    ComboBoxChooseFileType->setMaxVisibleItems(15);
+    ComboBoxChooseFileType->setMaxVisibleItems(static_cast<int>(engine::kFileTypes.size()));
     ComboBoxChooseFileType->setToolTip(U("选择要换名的文件类型以及扩展名形式"));
     Place(ComboBoxChooseFileType, "ComboBoxChooseFileType", 96, 13, 169, 20);
 
@@ -600,6 +600,7 @@ void TFormMain::FormCreate() {
   ShowCounters();
   LabelFileTypeTips->setText(Legend(engine::kLegendA));
   State_.CurrentExtension = std::string(engine::kDefaultExtension);
+  State_.FileType = 0;
   ComboBoxFileNameTemplate->setCurrentIndex(0);
   {
     // Choosing the row from code is no type change.
@@ -644,14 +645,14 @@ void TFormMain::LoadSettings() {
       action->setChecked(action->objectName() == QStringLiteral("MenuItemCodePage_") + codePage);
   }
 
-  const QString extension = settings.value(QStringLiteral("FileType")).toString();
-  for (size_t row = 0; row < engine::kFileTypes.size(); ++row) {
-    if (extension != QLatin1String(engine::kFileTypes[row].Extension)) continue;
+  // The type by its name ("mp3", "all"); older settings stored the extension with its dot.
+  QString typeName = settings.value(QStringLiteral("FileType")).toString();
+  if (typeName.startsWith(QLatin1Char('.'))) typeName.remove(0, 1);
+  const int row = typeName.isEmpty() ? -1 : engine::FileTypeRowByName(typeName.toStdString());
+  if (row >= 0) {
     const QSignalBlocker quiet(ComboBoxChooseFileType);
-    ComboBoxChooseFileType->setCurrentIndex(static_cast<int>(row));
-    State_.CurrentExtension = engine::kFileTypes[row].Extension;
-    LabelFileTypeTips->setText(Legend(engine::kFileTypes[row].Legend));
-    StaticTextTotalFiles->setText(U(engine::CountCaption(State_.CurrentExtension).c_str()));
+    ComboBoxChooseFileType->setCurrentIndex(row);
+    ShowFileType(static_cast<size_t>(row));
   }
 
   RecentTemplates_ = settings.value(QStringLiteral("RecentTemplates")).toStringList();
@@ -672,7 +673,9 @@ void TFormMain::SaveSettings() {
       QString::fromLatin1(platform::kCodePageNames[static_cast<size_t>(State_.CodePage)]));
   // The folder as the file system's bytes, which need not be UTF-8.
   settings.setValue(QStringLiteral("Folder"), QByteArray::fromStdString(ShellTreeView->Path()));
-  settings.setValue(QStringLiteral("FileType"), QString::fromStdString(State_.CurrentExtension));
+  const auto& type = engine::kFileTypes[static_cast<size_t>(std::max(State_.FileType, 0))];
+  settings.setValue(QStringLiteral("FileType"),
+                    QString::fromLatin1(*type.Extension != 0 ? type.Extension + 1 : "all"));
   settings.setValue(QStringLiteral("Template"), ComboBoxFileNameTemplate->currentText());
   settings.setValue(QStringLiteral("RecentTemplates"), RecentTemplates_);
   settings.setValue(QStringLiteral("Geometry"), saveGeometry());
@@ -775,16 +778,21 @@ void TFormMain::ShellTreeViewChange() {
 void TFormMain::ComboBoxChooseFileTypeChange() {
   const int row = ComboBoxChooseFileType->currentIndex();
   if (row >= 0 && row < static_cast<int>(engine::kFileTypes.size())) {
-    State_.CurrentExtension = engine::kFileTypes[static_cast<size_t>(row)].Extension;
-    LabelFileTypeTips->setText(Legend(engine::kFileTypes[static_cast<size_t>(row)].Legend));
+    ShowFileType(static_cast<size_t>(row));
   } else {
-    State_.CurrentExtension = std::string(engine::kDefaultExtension);
     const QSignalBlocker quiet(ComboBoxChooseFileType);
     ComboBoxChooseFileType->setCurrentIndex(0);
-    LabelFileTypeTips->setText(Legend(engine::kLegendA));
+    ShowFileType(0);
   }
-  StaticTextTotalFiles->setText(U(engine::CountCaption(State_.CurrentExtension).c_str()));
   FolderRefresh();
+}
+
+void TFormMain::ShowFileType(size_t row) {
+  const engine::TFileType& type = engine::kFileTypes[row];
+  State_.FileType = static_cast<int>(row);
+  State_.CurrentExtension = type.Extension;
+  LabelFileTypeTips->setText(Legend(type.Legend));
+  StaticTextTotalFiles->setText(U(engine::RowCountCaption(type).c_str()));
 }
 
 void TFormMain::FilesDropped(const std::vector<std::string>& paths) {

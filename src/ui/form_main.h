@@ -234,6 +234,8 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   // the same.
   engine::TRunSettings RunSettings() const;
   void LoadSettings();
+  // Makes the row of the type box the chosen type: extension, tips and count caption.
+  void ShowFileType(size_t row);
   void SaveSettings();
   void RememberTemplate(const QString& text);
   void FillTemplateBox();

@@ -163,7 +163,7 @@ struct TUsageCase {
 TEST_F(CmdRenameTest, UsageErrorsAndEmptyFoldersGiveStatusTwo) {
   const std::vector<TUsageCase> cases = {
       {{"rename"}, "exactly one FOLDER"},
-      {{"rename", "-t", "flac", Music.Path()}, "unknown type"},
+      {{"rename", "-t", "aac", Music.Path()}, "unknown type"},
       {{"rename", "--bogus", Music.Path()}, "unknown option"},
       {{"rename", "-p"}, "needs a value"},
       {{"rename", Music.Path()}, "no mp3 file found"},
