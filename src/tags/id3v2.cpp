@@ -172,8 +172,7 @@ std::string DecodeValues(uint8_t encoding, const uint8_t* p, size_t n) {
   std::string joined;
   while (n > 0) {
     const size_t length = TerminatedLength(encoding, p, n);
-    std::string value = Trim(DecodeText(encoding, p, length));
-    if (!value.empty()) joined += (joined.empty() ? "" : "/") + value;
+    AppendValue(joined, DecodeText(encoding, p, length));
     p += length;
     n -= length;
   }

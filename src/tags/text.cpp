@@ -18,6 +18,13 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(begin, end - begin));
 }
 
+void AppendValue(std::string& joined, std::string_view value) {
+  const std::string trimmed = Trim(value);
+  if (trimmed.empty()) return;
+  if (!joined.empty()) joined += kValueSeparator;
+  joined += trimmed;
+}
+
 std::optional<int32_t> StrToInt(std::string_view s) {
   size_t i = 0;
   bool negative = false;

@@ -15,6 +15,12 @@ std::string TrimRight(std::string_view s);
 // Removes every byte of value 0x20 or less from both ends; bytes inside stay.
 std::string Trim(std::string_view s);
 
+// Several values of one field (artists, say) become one text, in their order, joined as
+// ID3v2.3 joins several artists: "A/B". Every reader joins them so.
+inline constexpr std::string_view kValueSeparator = "/";
+// Appends a value trimmed of blanks at both ends; an empty one adds nothing.
+void AppendValue(std::string& joined, std::string_view value);
+
 // The standard integer conversion: optional sign, then decimal digits, or hexadecimal digits
 // after "$" or "0x". Anything else, an empty text or a value beyond 32 bits fails.
 std::optional<int32_t> StrToInt(std::string_view s);
