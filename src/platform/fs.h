@@ -138,14 +138,18 @@ std::string AbsolutePath(const std::string& path);
 // further writing and is kept, so that the caller can report it and still close.
 class TTextFile {
  public:
-  enum class TMode { Create, Append, AppendOrCreate };
+  enum class TMode { Create, Append, AppendOrCreate, Replace };
 
   TTextFile() = default;
+  // A Replace that was not closed leaves the old file as it was.
   ~TTextFile();
   TTextFile(const TTextFile&) = delete;
   TTextFile& operator=(const TTextFile&) = delete;
 
-  // Create truncates an existing file; AppendOrCreate appends when the file exists.
+  // Create truncates an existing file; AppendOrCreate appends when the file exists. Replace
+  // writes a new file beside the old one, which Close puts in the old one's place only when
+  // every write succeeded, so that an error (a full disk) leaves the old file whole; a name
+  // that is a link, a FIFO or a device (/dev/stdout) is written through, as by Create.
   TIoError Open(const std::string& path, TMode mode);
   // Writes the bytes followed by CR LF.
   TIoError WriteLine(std::string_view line);
@@ -164,6 +168,7 @@ class TTextFile {
   int Fd_ = -1;
   uint64_t Size_ = 0;
   std::string Path_;
+  std::string Temporary_;  // Replace: the new file, until Close renames it over Path_
   std::string Buffer_;
   TIoError Error_;
 };

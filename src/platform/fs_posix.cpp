@@ -7,6 +7,7 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -582,16 +583,52 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 TTextFile::~TTextFile() {
+  if (!Temporary_.empty() && !Error_) Error_ = {ECANCELED, Path_};
   Close();
 }
+
+namespace {
+
+// A new file beside `path`, under a name no other writer uses: ".NAME.PID-N.tmp".
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = path.find_last_of('/');
+  const size_t name = slash == std::string::npos ? 0 : slash + 1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = path.substr(0, name) + "." + path.substr(name) + "." + std::to_string(getpid()) +
+                "-" + std::to_string(counter++) + ".tmp";
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
 
 TIoError TTextFile::Open(const std::string& path, TMode mode) {
   Close();
   Error_ = {};
   Path_ = path;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
-  flags |= mode == TMode::Create ? O_TRUNC : O_APPEND;
   Size_ = 0;
+  struct stat old;
+  const bool replace = mode == TMode::Replace;
+  const bool exists = replace && lstat(path.c_str(), &old) == 0;
+  if (replace && (!exists || S_ISREG(old.st_mode))) {
+    // A file its owner may not write is refused, as writing it in place would be.
+    if (exists && access(path.c_str(), W_OK) != 0) return Error_ = {errno, path};
+    Fd_ = CreateTemporaryBeside(path, Temporary_);
+    if (Fd_ < 0) {
+      Error_ = {errno, path};
+      Temporary_.clear();
+    } else if (exists) {
+      // The list keeps the old one's permissions; a new one gets what the umask gives.
+      (void)!fchmod(Fd_, old.st_mode & 07777);
+    }
+    return Error_;
+  }
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  flags |= mode == TMode::Create || replace ? O_TRUNC : O_APPEND;
   Fd_ = open(path.c_str(), flags, 0666);
   if (Fd_ < 0) {
     Error_ = {errno, path};
@@ -652,7 +689,15 @@ TIoError TTextFile::Close() {
   if (Fd_ < 0) return {};
   const int fd = Fd_;
   Fd_ = -1;
+  // The new file is on the disk before it takes the old one's place: a crash then leaves
+  // one or the other whole.
+  if (!Temporary_.empty() && !Error_ && fsync(fd) != 0) Error_ = {errno, Path_};
   if (::close(fd) != 0 && !Error_) Error_ = {errno, Path_};
+  if (!Temporary_.empty()) {
+    if (!Error_ && rename(Temporary_.c_str(), Path_.c_str()) != 0) Error_ = {errno, Path_};
+    if (Error_) unlink(Temporary_.c_str());
+    Temporary_.clear();
+  }
   return Error_;
 }
 
