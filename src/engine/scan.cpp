@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/name_builder.h"
 #include "platform/fs.h"
 
 namespace tunaro::engine {
@@ -31,6 +30,18 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
     if (a != b) return false;
   }
   return true;
+}
+
+// One rule for both scans: a regular file (or a link to one) whose name ends in the
+// extension, letter case ignored, as the mask "*" followed by the extension matches.
+bool Listed(const TDirEntry& entry, std::string_view extension) {
+  return entry.Kind == TEntryKind::File && EndsWithIgnoringCase(entry.Name, extension);
+}
+
+// A subfolder that a recursive scan enters: a link to a folder is not followed (as find
+// does not), so the scan stays inside the tree it was given.
+bool Entered(const TDirEntry& entry) {
+  return entry.Kind == TEntryKind::Directory && !entry.Link;
 }
 
 // Lists the folders of a tree on worker threads ahead of the scan: a cold tree's folders
@@ -70,7 +81,7 @@ class TFolderReadAhead {
     std::mutex Mutex;
     std::condition_variable Wake;
     std::vector<std::string> Stack;
-    std::set<std::pair<uint64_t, uint64_t>> Visited;  // a folder reached through a link
+    std::set<std::pair<uint64_t, uint64_t>> Visited;  // a folder reached twice (a bind mount)
     unsigned Busy = 0;
     bool Stopped = false;
 
@@ -93,8 +104,7 @@ class TFolderReadAhead {
         if (dir.Open(folder) && dir.Identity(device, inode)) {
           TDirEntry entry;
           while (dir.Next(entry))
-            if (entry.Kind == TEntryKind::Directory)
-              found.push_back(std::string(folder).append(entry.Name).append("/"));
+            if (Entered(entry)) found.push_back(std::string(folder).append(entry.Name).append("/"));
         }
         {
           std::lock_guard lock(self->Mutex);
@@ -141,10 +151,9 @@ class TRecursiveScan {
     std::string path;
     while (dir.Next(entry)) {
       path.assign(folder).append(entry.Name);
-      if (entry.Kind == TEntryKind::Directory) {
+      if (Entered(entry)) {
         if (!Scan(path + "/")) return false;
-      } else if (entry.Kind == TEntryKind::File &&
-                 ExtractFileExt(path) == Host_.State().CurrentExtension) {
+      } else if (Listed(entry, Host_.State().CurrentExtension)) {
         ++Host_.State().Counters.Total;
         Host_.Entries().Append(path);
       }
@@ -172,9 +181,7 @@ void FlatScan(TEngineHost& host, const std::string& folder) {
   if (!dir.Open(folder)) return;
   TDirEntry entry;
   while (dir.Next(entry)) {
-    if (entry.Kind != TEntryKind::File) continue;
-    // The mask is "*" followed by the extension; an empty extension lists every file.
-    if (!EndsWithIgnoringCase(entry.Name, host.State().CurrentExtension)) continue;
+    if (!Listed(entry, host.State().CurrentExtension)) continue;
     ++host.State().Counters.Total;
     host.Entries().Append(folder, entry.Name);
     host.CounterDisplayRefresh();

@@ -44,12 +44,13 @@ enum class TEntryKind : uint8_t { File, Directory, Other };
 struct TDirEntry {
   std::string_view Name;  // valid until the next call of Next
   TEntryKind Kind = TEntryKind::Other;
+  bool Link = false;  // the entry is a link, Kind what it points to
 };
 
 // Reads one directory, without "." and "..", in the byte order of the names: the system's
 // own order is arbitrary (hash order on ext4), and which of two files yielding the same new
-// name wins must not depend on it. A link is reported as what it points to; a dangling link
-// or a device, FIFO or socket is Other.
+// name wins must not depend on it. A link is reported as what it points to (and as a link);
+// a dangling link or a device, FIFO or socket is Other.
 class TDirReader {
  public:
   TDirReader() = default;
@@ -70,6 +71,7 @@ class TDirReader {
     uint32_t Offset;  // into Names_
     uint16_t Length;  // a name has at most 255 bytes
     TEntryKind Kind;
+    bool Link;
   };
   void SortByName(size_t common);
   bool HaveIdentity_ = false;

@@ -82,7 +82,8 @@ TDirReader::~TDirReader() {
 
 namespace {
 
-TEntryKind KindOf(DIR* dir, const dirent* d) {
+TEntryKind KindOf(DIR* dir, const dirent* d, bool& link) {
+  link = d->d_type == DT_LNK;
   switch (d->d_type) {
     case DT_REG:
       return TEntryKind::File;
@@ -90,9 +91,13 @@ TEntryKind KindOf(DIR* dir, const dirent* d) {
       return TEntryKind::Directory;
     case DT_LNK:
     case DT_UNKNOWN: {
-      // Follow the link (or ask the inode) to learn what the entry really is.
+      // Ask the entry what it is when the folder does not say, and follow a link.
       struct stat st;
-      if (fstatat(dirfd(dir), d->d_name, &st, 0) != 0) return TEntryKind::Other;
+      if (d->d_type == DT_UNKNOWN) {
+        if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return TEntryKind::Other;
+        link = S_ISLNK(st.st_mode);
+      }
+      if (link && fstatat(dirfd(dir), d->d_name, &st, 0) != 0) return TEntryKind::Other;
       if (S_ISREG(st.st_mode)) return TEntryKind::File;
       if (S_ISDIR(st.st_mode)) return TEntryKind::Directory;
       return TEntryKind::Other;
@@ -145,8 +150,10 @@ bool TDirReader::Open(const std::string& folder) {
       while (same < common && same < length && n[same] == Names_[same]) ++same;
       common = same;
     }
+    bool link = false;
+    const TEntryKind kind = KindOf(dir, d, link);
     Items_.push_back(
-        {0, static_cast<uint32_t>(Names_.size()), static_cast<uint16_t>(length), KindOf(dir, d)});
+        {0, static_cast<uint32_t>(Names_.size()), static_cast<uint16_t>(length), kind, link});
     Names_.append(n, length);
   }
   closedir(dir);
@@ -196,6 +203,7 @@ bool TDirReader::Next(TDirEntry& entry) {
   const TItem& item = Items_[Next_++];
   entry.Name = std::string_view(Names_.data() + item.Offset, item.Length);
   entry.Kind = item.Kind;
+  entry.Link = item.Link;
   return true;
 }
 
