@@ -126,6 +126,10 @@ struct TReadableFile {
 int OpenRegularFile(const std::string& path, TReadableFile& file);
 // The name's own stamp and attributes, a link not followed. Returns 0 or the errno.
 int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes);
+// Opens the path as OpenRegularFile does and closes it again: 0, or the errno. `kind` says
+// what the path names, links followed (Other also when it names nothing), so that a caller
+// can tell a folder or a FIFO from a file it may not read.
+int ProbeRegularFile(const std::string& path, TEntryKind& kind);
 // The whole content of a regular file, refused as OpenRegularFile refuses. Returns 0 or the
 // errno.
 int ReadRegularFile(const std::string& path, std::string& bytes);

@@ -546,6 +546,18 @@ int OpenRegularFile(const std::string& path, TReadableFile& file) {
   return 0;
 }
 
+int ProbeRegularFile(const std::string& path, TEntryKind& kind) {
+  TReadableFile file;
+  const int err = OpenRegularFile(path, file);
+  if (err == 0) close(file.Fd);
+  struct stat st;
+  kind = stat(path.c_str(), &st) != 0 ? TEntryKind::Other
+         : S_ISREG(st.st_mode)        ? TEntryKind::File
+         : S_ISDIR(st.st_mode)        ? TEntryKind::Directory
+                                      : TEntryKind::Other;
+  return err;
+}
+
 int ReadRegularFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   TReadableFile file;

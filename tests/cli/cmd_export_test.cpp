@@ -89,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TFailCase{{"-f", "xml", "@", "/out.htm"}, "unknown form"},
                       TFailCase{{"-f", "html", "@"}, "OUTPUT"},
                       TFailCase{{"-f", "html", "-t", "wma", "@", "/out.htm"}, "no wma file"},
-                      TFailCase{{"-f", "html", "@", "/none/out.htm"}, "File not found"}));
+                      TFailCase{{"-f", "html", "@", "/none/out.htm"}, "File not found"},
+                      TFailCase{{"-f", "html", "", "/out.htm"}, "empty FOLDER"},
+                      TFailCase{{"-f", "html", "@", "/"}, "is a folder"}));
 
 }  // namespace
 }  // namespace tunaro::test

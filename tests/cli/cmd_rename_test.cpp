@@ -169,11 +169,26 @@ TEST_F(CmdRenameTest, UsageErrorsAndEmptyFoldersGiveStatusTwo) {
       {{"rename", "-p"}, "needs a value"},
       {{"rename", Music.Path()}, "no mp3 file found"},
       {{"frobnicate"}, "Usage:"},
+      // What a script passes with a variable unset, and numbers strtoul would take.
+      {{"rename", ""}, "empty FOLDER"},
+      {{"rename", "-p", "", Music.Path()}, "not an empty one"},
+      {{"rename", "--log", "--log-dir", "", Music.Path()}, "not an empty one"},
+      {{"rename", "--read-ahead", " 5", Music.Path()}, "0 to 256"},
+      {{"rename", "--read-ahead", "+5", Music.Path()}, "0 to 256"},
+      {{"undo", Music.Path()}, "is a folder, not a file"},
   };
   for (const auto& c : cases) {
     const auto r = Cli(c.Args);
     EXPECT_EQ(r.Status, 2) << c.Message;
     EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+  }
+}
+
+TEST(CmdHelp, EachCommandPrintsItsUsage) {
+  for (const std::string command : {"rename", "tags", "export", "undo"}) {
+    const auto r = Cli({command, "--help"});
+    EXPECT_EQ(r.Status, 0) << command << r.Err;
+    EXPECT_NE(r.Out.find("  tunaro-cli " + command + " "), std::string::npos) << r.Out;
   }
 }
 
