@@ -230,6 +230,8 @@ TEST(EveryPlaceholderEmpty, OnlyWhenTheTemplateHasPlaceholdersAndAllAreEmpty) {
   EXPECT_TRUE(EveryPlaceholderEmpty("%2 - %3", artist));
   EXPECT_FALSE(EveryPlaceholderEmpty("fixed name", none));  // no placeholder: meant so
   EXPECT_FALSE(EveryPlaceholderEmpty("", none));
+  // "00" is no track only in the track field: a title or year "00" is text.
+  EXPECT_FALSE(EveryPlaceholderEmpty("%2 %4", {"", "00", "", "00", "", "00"}));
 }
 
 TEST(PlaceholderUndecodable, OnlyForPlaceholdersTheTemplateUses) {
