@@ -42,7 +42,8 @@ class TReadAhead {
   // What the reader found for entry `index` at `path`, read ahead: whether it found a tag,
   // the values, and the name's own attributes. Never waits. False when the run must read it
   // itself: not read ahead (yet, or a thread is reading it just then), unreadable then, a
-  // link, or changed or replaced since (the name is looked at again to know).
+  // link, changed or replaced since (the name is looked at again to know), or changed so
+  // shortly before the read that a change after it could have kept the same time stamps.
   bool Take(size_t index, const std::string& path, bool& found, TFieldValues& values,
             int32_t& attributes);
 
