@@ -68,10 +68,10 @@ bool TArgs::Count(const std::string& option, unsigned max, unsigned& value) cons
   return true;
 }
 
-std::string WhyUnreadable(const std::string& path) {
+std::string WhyUnreadable(const std::string& path, int readError) {
   platform::TEntryKind kind = platform::TEntryKind::Other;
   const int err = platform::ProbeRegularFile(path, kind);
-  if (err == 0) return {};
+  if (err == 0) return readError == 0 ? std::string() : platform::IoErrorText(readError);
   if (err == ENOENT) return "no such file";
   if (kind == platform::TEntryKind::Directory) return "is a folder, not a file";
   if (err == EACCES && kind == platform::TEntryKind::Other)

@@ -32,9 +32,9 @@ int CmdUndo(int argc, char** argv) {
   }
   const std::string& batchPath = args.Operands[0];
   std::string bytes;
-  if (platform::ReadRegularFile(batchPath, bytes) != 0) {
+  if (const int err = platform::ReadRegularFile(batchPath, bytes)) {
     std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
-                 WhyUnreadable(batchPath).c_str());
+                 WhyUnreadable(batchPath, err).c_str());
     return kExitUsage;
   }
 

@@ -24,8 +24,9 @@ std::string Usage(std::string_view command);
 int PrintHelp(std::string_view command);
 
 // Why a FILE operand cannot be read, in plain words ("no such file", "is a folder, not a
-// file", ...); empty when it is a regular file that opens for reading.
-std::string WhyUnreadable(const std::string& path);
+// file", ...); empty when it is a regular file that opens for reading. `readError` is the
+// errno of a read that failed after all, said when the file itself opens.
+std::string WhyUnreadable(const std::string& path, int readError = 0);
 
 int CmdRename(int argc, char** argv);
 int CmdTags(int argc, char** argv);
