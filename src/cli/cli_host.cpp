@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "engine/rename_run.h"
+
 namespace tunaro::cli {
 
 TCliHost::TCliHost(std::string desktopDir)
@@ -34,6 +36,11 @@ void TCliHost::FileDone(const engine::TFileOutcome& outcome) {
   line += outcome.OldPath;
   line += " -> ";
   line += outcome.NewPath;
+  if (!outcome.Success) {
+    line += outcome.NewPath.empty() ? "(" : " (";
+    line += engine::FailReasonText(outcome.Reason, outcome.Errno);
+    line += ')';
+  }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
 }

@@ -13,14 +13,8 @@ namespace tunaro::cli {
 
 namespace {
 
-const char* const kExportUsage =
-    "usage: tunaro-cli export -f html|m3u|pls [-t TYPE] [-r] FOLDER OUTPUT\n"
-    "  Writes every file of TYPE (default mp3) in FOLDER, with -r its subfolders too, as an\n"
-    "  HTML page or an M3U or PLS playlist in GBK. OUTPUT is written under the name given,\n"
-    "  without changing its extension, and replaced when it exists.\n";
-
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "tunaro-cli export: %s\n%s", message.c_str(), kExportUsage);
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "tunaro-cli export: %s\n%s", message.c_str(), Usage("export").c_str());
   return kExitUsage;
 }
 
@@ -42,14 +36,21 @@ bool FormByName(const std::string& name, engine::TExportForm& form) {
 // the name the extension of the chosen form.
 int CmdExport(int argc, char** argv) {
   const TArgs args(argc, argv, 2, {"-r"}, {"-f", "-t"});
-  if (!args.Error.empty()) return Usage(args.Error);
-  if (args.Operands.size() != 2) return Usage("give a FOLDER and an OUTPUT file");
+  if (args.Help) return PrintHelp("export");
+  if (!args.Error.empty()) return UsageError(args.Error);
+  if (args.Operands.size() != 2) return UsageError("give a FOLDER and an OUTPUT file");
   engine::TExportForm form{};
-  if (!args.Has("-f")) return Usage("choose the form with -f html, -f m3u or -f pls");
-  if (!FormByName(args.Value("-f"), form)) return Usage("unknown form '" + args.Value("-f") + "'");
+  if (!args.Has("-f")) return UsageError("choose the form with -f html, -f m3u or -f pls");
+  if (!FormByName(args.Value("-f"), form))
+    return UsageError("unknown form '" + args.Value("-f") + "'");
   const std::string type = args.Value("-t", "mp3");
   const int row = engine::FileTypeRowByName(type);
-  if (row < 0) return Usage("unknown type '" + type + "'");
+  if (row < 0) return UsageError("unknown type '" + type + "'");
+  const std::string& output = args.Operands[1];
+  platform::TEntryKind kind = platform::TEntryKind::Other;
+  platform::ProbeRegularFile(output, kind);
+  if (kind == platform::TEntryKind::Directory)
+    return UsageError(output + " is a folder: OUTPUT names the file to write");
 
   TCliHost host("");
   host.SetPrintOutcomes(false);
@@ -69,7 +70,6 @@ int CmdExport(int argc, char** argv) {
     return kExitUsage;
   }
 
-  const std::string& output = args.Operands[1];
   const platform::TIoError error = engine::WriteList(output, form, host.Entries(), false);
   if (error) {
     std::fprintf(stderr, "tunaro-cli export: %s: %s\n", error.Path.c_str(), error.Text().c_str());

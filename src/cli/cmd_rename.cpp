@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/args.h"
 #include "cli/cli_host.h"
@@ -14,6 +13,7 @@ namespace tunaro::cli {
 int CmdRename(int argc, char** argv) {
   const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"},
                    {"-t", "-p", "--log-dir", "-c", "--read-ahead"});
+  if (args.Help) return PrintHelp("rename");
   if (!args.Error.empty() || args.Operands.size() != 1) {
     std::fprintf(stderr, "tunaro-cli rename: %s\n",
                  args.Error.empty() ? "give exactly one FOLDER" : args.Error.c_str());
@@ -27,6 +27,11 @@ int CmdRename(int argc, char** argv) {
   }
   platform::TCodePage codePage;
   if (!CodePageOption(args, "rename", codePage)) return kExitUsage;
+  engine::TRunSettings settings;
+  if (!args.Count("--read-ahead", 256, settings.ReadAheadThreads)) {
+    std::fprintf(stderr, "tunaro-cli rename: --read-ahead takes 0 to 256 threads\n");
+    return kExitUsage;
+  }
   std::string desktop = args.Value("--log-dir");
   if (desktop.empty() && (args.Has("--log") || args.Has("--undo")))
     desktop = platform::TShellFolderInfo().DesktopDir;
@@ -53,22 +58,11 @@ int CmdRename(int argc, char** argv) {
   host.Entries().SetAllChecked(true);
 
   engine::TReaders readers;
-  engine::TRunSettings settings;
   settings.Template = args.Value("-p", engine::kTemplatePresets[0]);
   settings.KeepLog = state.KeepLog;
   settings.CreateUndoBatch = state.CreateUndoBatch;
   settings.DryRun = args.Has("-n");
   settings.CodePage = codePage;
-  if (args.Has("--read-ahead")) {
-    const std::string threads = args.Value("--read-ahead");
-    char* end = nullptr;
-    const unsigned long n = std::strtoul(threads.c_str(), &end, 10);
-    if (threads.empty() || *end != 0 || n > 256) {
-      std::fprintf(stderr, "tunaro-cli rename: --read-ahead takes 0 to 256 threads\n");
-      return kExitUsage;
-    }
-    settings.ReadAheadThreads = static_cast<unsigned>(n);
-  }
   const platform::TIoError error = engine::RenameRun(host, readers, settings);
   host.EndProgress();
 

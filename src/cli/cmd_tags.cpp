@@ -58,6 +58,7 @@ TJson FileJson(engine::TReaders& r, const std::string& path, platform::TCodePage
 
 int CmdTags(int argc, char** argv) {
   const TArgs args(argc, argv, 2, {}, {"-c"});
+  if (args.Help) return PrintHelp("tags");
   if (!args.Error.empty() || args.Operands.empty()) {
     std::fprintf(stderr, "tunaro-cli tags: %s\n",
                  args.Error.empty() ? "give one or more FILEs" : args.Error.c_str());
@@ -66,13 +67,20 @@ int CmdTags(int argc, char** argv) {
   platform::TCodePage codePage;
   if (!CodePageOption(args, "tags", codePage)) return kExitUsage;
   engine::TReaders readers;
+  int status = kExitOk;
   for (const auto& path : args.Operands) {
+    if (const std::string why = WhyUnreadable(path); !why.empty()) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "tunaro-cli tags: %s: %s\n", path.c_str(), why.c_str());
+      status = kExitSomeFailed;
+      continue;
+    }
     const std::string line = FileJson(readers, path, codePage)
                                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
                              "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
-  return kExitOk;
+  return status;
 }
 
 }  // namespace tunaro::cli

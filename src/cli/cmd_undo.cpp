@@ -24,6 +24,7 @@ std::string ErrorText(int err) {
 
 int CmdUndo(int argc, char** argv) {
   const TArgs args(argc, argv, 2, {"-n"}, {});
+  if (args.Help) return PrintHelp("undo");
   if (!args.Error.empty() || args.Operands.size() != 1) {
     std::fprintf(stderr, "tunaro-cli undo: %s\n",
                  args.Error.empty() ? "give exactly one FILE.bat" : args.Error.c_str());
@@ -33,7 +34,7 @@ int CmdUndo(int argc, char** argv) {
   std::string bytes;
   if (const int err = platform::ReadRegularFile(batchPath, bytes)) {
     std::fprintf(stderr, "tunaro-cli undo: %s: %s\n", batchPath.c_str(),
-                 platform::IoErrorText(err).c_str());
+                 WhyUnreadable(batchPath, err).c_str());
     return kExitUsage;
   }
 

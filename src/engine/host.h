@@ -44,6 +44,7 @@ enum class TFailReason : uint8_t {
   Undecodable,     // a placeholder's text is not in the chosen tag code page
   ReadOnly,        // a read-only flag that cannot be cleared
   NameTooLong,     // the new name is longer than kMaxNameBytes
+  EmptyName,       // the new name is empty (or blanks) before its extension
   NameTaken,       // a file that was there before the run has the new name
   NameTakenInRun,  // an earlier file of the same run took the new name
   Refused,         // the file system refused the rename for another reason (Errno)

@@ -142,7 +142,7 @@ std::string ChangeExportExtension(const std::string& fileName, TExportForm form)
 platform::TIoError WriteList(const std::string& fileName, TExportForm form, const TFileList& list,
                              bool selectedOnly) {
   platform::TTextFile file;
-  if (const platform::TIoError error = file.Open(fileName, platform::TTextFile::TMode::Create))
+  if (const platform::TIoError error = file.Open(fileName, platform::TTextFile::TMode::Replace))
     return error;
   TLineSink out(file);
   switch (form) {

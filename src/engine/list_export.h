@@ -20,8 +20,9 @@ enum class TExportForm { Html = 1, M3u = 2, Pls = 3 };
 // form's own (".htm", ".m3u", ".pls"), or appends it when there is none.
 std::string ChangeExportExtension(const std::string& fileName, TExportForm form);
 
-// Writes the list to the file, replacing it. With selectedOnly only checked entries are
-// written; entry numbers count the written entries. Returns the first I/O error, if any.
+// Writes the list to the file, replacing it once the new list is whole: after an error the
+// old file is as it was. With selectedOnly only checked entries are written; entry numbers
+// count the written entries. Returns the first I/O error, if any.
 platform::TIoError WriteList(const std::string& fileName, TExportForm form, const TFileList& list,
                              bool selectedOnly);
 

@@ -112,7 +112,36 @@ bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values) {
   return false;
 }
 
+namespace {
+
+// The length of the bidirectional control that starts at `at` in UTF-8, or 0: U+061C,
+// U+200E, U+200F, U+202A..U+202E and U+2066..U+2069. They change the order in which a name
+// is shown: "\u202E3pm.exe" shows as "exe.mp3".
+size_t BidiControlLength(std::string_view s, size_t at) {
+  const auto byte = [&](size_t k) -> uint8_t {
+    return at + k < s.size() ? static_cast<uint8_t>(s[at + k]) : 0;
+  };
+  if (byte(0) == 0xD8 && byte(1) == 0x9C) return 2;
+  if (byte(0) != 0xE2) return 0;
+  const uint8_t b1 = byte(1), b2 = byte(2);
+  if (b1 == 0x80 && (b2 == 0x8E || b2 == 0x8F || (b2 >= 0xAA && b2 <= 0xAE))) return 3;
+  if (b1 == 0x81 && b2 >= 0xA6 && b2 <= 0xA9) return 3;
+  return 0;
+}
+
+}  // namespace
+
 void FilterIllegalChars(std::string& name) {
+  // Each bidirectional control becomes one blank, like a control character.
+  if (name.find_first_of("\xD8\xE2") != std::string::npos) {
+    size_t out = 0;
+    for (size_t at = 0; at < name.size();) {
+      const size_t length = BidiControlLength(name, at);
+      name[out++] = length ? ' ' : name[at];
+      at += length ? length : 1;
+    }
+    name.resize(out);
+  }
   for (char& c : name) {
     if ((static_cast<unsigned char>(c) < 0x20 && c != '\0') || c == 0x7F) {
       c = ' ';

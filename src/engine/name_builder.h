@@ -40,7 +40,9 @@ bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values);
 // The nine single-byte replacements in their order: / > < | : * ? \ " become
 // blank ) ( blank - blank blank blank '. Control characters (0x00 to 0x1F and 0x7F) become
 // blanks too: a zero byte would cut the name at the system call, and a line break in a name
-// would split its line in the run log and the undo file.
+// would split its line in the run log and the undo file. So does each bidirectional control
+// character (U+061C, U+200E, U+200F, U+202A..U+202E, U+2066..U+2069), which would make a
+// name show other than it is.
 void FilterIllegalChars(std::string& name);
 
 // From the last dot of the file-name part to the end, dot included; empty when none.

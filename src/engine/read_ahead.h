@@ -39,8 +39,9 @@ class TReadAhead {
 
   // What the reader found for entry `index` at `path`, read ahead, with the name's own
   // attributes as they are now. Never waits. False when the run must read it itself: not
-  // read ahead (yet, or a thread is reading it just then), unreadable then, a link, or
-  // changed or replaced since (the name is looked at again to know).
+  // read ahead (yet, or a thread is reading it just then), unreadable then, a link, changed
+  // or replaced since (the name is looked at again to know), or changed so shortly before the
+  // read that a change after it could have kept the same time stamps.
   bool Take(size_t index, const std::string& path, TTagRead& read);
 
   // Drops what is queued; reads in flight end on their own, without being waited for.

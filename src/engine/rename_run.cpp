@@ -20,6 +20,34 @@ std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
   return ExtractFilePath(oldPath) + name + ExtractFileExt(oldPath);
 }
 
+std::string FailReasonText(TFailReason reason, int err) {
+  switch (reason) {
+    case TFailReason::None:
+      return {};
+    case TFailReason::NoReader:
+      return "不支持此扩展名的文件";
+    case TFailReason::NoTagData:
+      return "没有标签信息";
+    case TFailReason::EmptyFields:
+      return "模板用到的标签项全部为空";
+    case TFailReason::Undecodable:
+      return "标签文字无法按所选编码解读（请试试 处理设置 → 标签编码）";
+    case TFailReason::ReadOnly:
+      return "只读属性无法去除";
+    case TFailReason::NameTooLong:
+      return "新文件名太长（超过 " + std::to_string(kMaxNameBytes) + " 字节）";
+    case TFailReason::EmptyName:
+      return "新文件名在扩展名前是空的";
+    case TFailReason::NameTaken:
+      return "已有同名文件";
+    case TFailReason::NameTakenInRun:
+      return "与前面的文件改成同名";
+    case TFailReason::Refused:
+      break;
+  }
+  return "改名被拒绝：" + platform::IoErrorText(err);
+}
+
 namespace {
 
 // The names the run has taken and given up. A dry run answers from them as the renames would
@@ -81,7 +109,6 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
 
-  const std::string noPath;
   TFieldValues values;
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   // The total, the entry and its check mark are read anew in every pass: the list may be
@@ -115,13 +142,19 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
       noName = TFailReason::EmptyFields;
     else if (PlaceholderUndecodable(settings.Template, values))
       noName = TFailReason::Undecodable;
+    // Nor does a name of blanks alone: the extension would be left as a hidden name (".mp3").
+    std::string newPath;
+    if (noName == TFailReason::None) {
+      newPath = BuildNewPath(oldPath, settings.Template, values);
+      const std::string name = ExtractFileName(newPath);
+      if (name.find_first_not_of(' ') >= name.size() - ext.size()) noName = TFailReason::EmptyName;
+    }
     if (noName != TFailReason::None) {
       ++c.Failure;
-      host.FileDone({oldPath, noPath, false, noName});
-      if (keepLog) error = log.Failure(oldPath, noPath);
+      host.FileDone({oldPath, newPath, false, noName});
+      if (keepLog) error = log.Failure(oldPath, newPath);
       continue;
     }
-    const std::string newPath = BuildNewPath(oldPath, settings.Template, values);
 
     // A read-only flag that cannot be cleared fails the file; a dry run asks whether it could.
     if (attr == -1) attr = platform::GetOwnAttributes(oldPath);

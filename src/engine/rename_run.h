@@ -31,6 +31,10 @@ struct TRunSettings {
 std::string BuildNewPath(const std::string& oldPath, const std::string& tmpl,
                          const TFieldValues& values);
 
+// Why a file keeps its name, as the front ends show it (UTF-8): empty for None; `err` is the
+// rename's errno for Refused.
+std::string FailReasonText(TFailReason reason, int err);
+
 // Runs over the host's list. Returns the I/O error of the run log or the undo file that
 // stopped the run early, or no error. Files renamed before such a stop keep their new names.
 platform::TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& settings);

@@ -22,13 +22,20 @@ using platform::TDirEntry;
 using platform::TDirReader;
 using platform::TEntryKind;
 
-// Whether a scan lists a file of this name: one of the chosen type's extensions, or else the
-// current extension, letter case ignored in both, as the Windows file system matches the mask
-// "*" followed by the extension (an empty extension lists every file).
-bool Listed(const TRunState& state, std::string_view name) {
+// One rule for both scans: a regular file (or a link to one) whose name ends in one of the
+// chosen type's extensions, or else in the current extension, letter case ignored, as the
+// mask "*" followed by the extension matches (an empty extension lists every file).
+bool Listed(const TRunState& state, const TDirEntry& entry) {
+  if (entry.Kind != TEntryKind::File) return false;
   if (state.FileType >= 0 && static_cast<size_t>(state.FileType) < kFileTypes.size())
-    return TypeListsName(kFileTypes[static_cast<size_t>(state.FileType)], name);
-  return platform::EndsWithIgnoringAsciiCase(name, state.CurrentExtension);
+    return TypeListsName(kFileTypes[static_cast<size_t>(state.FileType)], entry.Name);
+  return platform::EndsWithIgnoringAsciiCase(entry.Name, state.CurrentExtension);
+}
+
+// A subfolder that a recursive scan enters: a link to a folder is not followed (as find
+// does not), so the scan stays inside the tree it was given.
+bool Entered(const TDirEntry& entry) {
+  return entry.Kind == TEntryKind::Directory && !entry.Link;
 }
 
 // Lists the folders of a tree on worker threads ahead of the scan: a cold tree's folders
@@ -68,7 +75,7 @@ class TFolderReadAhead {
     std::mutex Mutex;
     std::condition_variable Wake;
     std::vector<std::string> Stack;
-    std::set<std::pair<uint64_t, uint64_t>> Visited;  // a folder reached through a link
+    std::set<std::pair<uint64_t, uint64_t>> Visited;  // a folder reached twice (a bind mount)
     unsigned Busy = 0;
     bool Stopped = false;
 
@@ -91,8 +98,7 @@ class TFolderReadAhead {
         if (dir.Open(folder) && dir.Identity(device, inode)) {
           TDirEntry entry;
           while (dir.Next(entry))
-            if (entry.Kind == TEntryKind::Directory)
-              found.push_back(std::string(folder).append(entry.Name).append("/"));
+            if (Entered(entry)) found.push_back(std::string(folder).append(entry.Name).append("/"));
         }
         {
           std::lock_guard lock(self->Mutex);
@@ -125,14 +131,6 @@ class TRecursiveScan {
         ColdFolder_(coldFolder) {}
 
   // Returns false once the scan has been superseded by another refresh of the list.
-  // Without a chosen type the tree takes the files whose extension is the current one, byte
-  // for byte.
-  bool ListedInTree(const std::string& path) const {
-    const TRunState& state = Host_.State();
-    return state.FileType >= 0 ? Listed(state, path)
-                               : ExtractFileExt(path) == state.CurrentExtension;
-  }
-
   bool Scan(const std::string& folder) {
     TDirReader dir;
     const auto start = std::chrono::steady_clock::now();
@@ -147,9 +145,9 @@ class TRecursiveScan {
     std::string path;
     while (dir.Next(entry)) {
       path.assign(folder).append(entry.Name);
-      if (entry.Kind == TEntryKind::Directory) {
+      if (Entered(entry)) {
         if (!Scan(path + "/")) return false;
-      } else if (entry.Kind == TEntryKind::File && ListedInTree(path)) {
+      } else if (Listed(Host_.State(), entry)) {
         ++Host_.State().Counters.Total;
         Host_.Entries().Append(path);
       }
@@ -177,8 +175,7 @@ void FlatScan(TEngineHost& host, const std::string& folder) {
   if (!dir.Open(folder)) return;
   TDirEntry entry;
   while (dir.Next(entry)) {
-    if (entry.Kind != TEntryKind::File) continue;
-    if (!Listed(host.State(), entry.Name)) continue;
+    if (!Listed(host.State(), entry)) continue;
     ++host.State().Counters.Total;
     host.Entries().Append(folder, entry.Name);
     host.CounterDisplayRefresh();

@@ -10,13 +10,15 @@
 
 namespace tunaro::engine {
 
-// Appends the folder's files whose names end in the current extension, letter case ignored.
-// `folder` ends with "/". Only regular files (and links to them) become entries.
+// Appends the folder's files whose names end in the current extension, letter case ignored
+// (an empty extension lists every file). `folder` ends with "/". Only regular files (and
+// links to them) become entries.
 void FlatScan(TEngineHost& host, const std::string& folder);
 
-// Appends the files of the folder and all its subfolders, depth first in the file system's
-// order, whose extension equals the current extension byte for byte. A folder reached again
-// through a link is not scanned twice. Once a folder takes longer than `coldFolder` to
+// Appends the files of the folder and all its subfolders, depth first in the order of the
+// names, that the flat scan would list. A link to a folder is not entered, wherever it
+// points (as find does not follow it), and a folder reached twice (a bind mount) is scanned
+// once. Once a folder takes longer than `coldFolder` to
 // read (the tree is not in the cache), `readAheadThreads` list the folders ahead of the
 // scan, so that the rest of the tree is read from the disk many folders at a time.
 void RecursiveScan(TEngineHost& host, const std::string& folder, unsigned readAheadThreads = 8,

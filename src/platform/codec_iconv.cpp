@@ -186,9 +186,10 @@ bool HasGbkBeyondGb2312(std::string_view s) {
   return false;
 }
 
-// Latin-1 text that happens to be valid GBK: each byte above 0x7F sits between ASCII letters
-// (Sigur R\xF3s, M\xF6tley Cr\xFCe), so that GBK pairs it with the letter after it into a rare
-// character of GBK's extension. Chinese text hardly ever consists of such characters alone.
+// Latin-1 text that happens to be valid GBK: each byte above 0x7F is an accented letter
+// inside a word (Sigur R\xF3s, M\xF6tley Cr\xFCe) or at its start (\xC9dith Piaf), before
+// an ASCII letter, so that GBK pairs it with that letter into a rare character of GBK's
+// extension. Chinese text hardly ever consists of such characters alone.
 bool IsLatin1PassingForGbk(std::string_view s) {
   auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
   bool any = false;
@@ -196,11 +197,13 @@ bool IsLatin1PassingForGbk(std::string_view s) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) continue;
     // Latin-1's accented letters are 0xC0 to 0xFF, but for the signs of multiplication and
-    // division.
+    // division. One that starts a word needs two letters after it: a lone GBK character
+    // with a letter for its trail byte stays GBK.
     if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
-    if (i == 0 || i + 1 >= s.size() || !letter(static_cast<unsigned char>(s[i - 1])) ||
-        !letter(static_cast<unsigned char>(s[i + 1])))
-      return false;
+    const auto at = [&](size_t k) -> unsigned char {
+      return k < s.size() ? static_cast<unsigned char>(s[k]) : 0;
+    };
+    if (!letter(at(i + 1)) || ((i == 0 || !letter(at(i - 1))) && !letter(at(i + 2)))) return false;
     any = true;
     ++i;  // the letter that GBK takes as the trail byte
   }

@@ -44,12 +44,13 @@ enum class TEntryKind : uint8_t { File, Directory, Other };
 struct TDirEntry {
   std::string_view Name;  // valid until the next call of Next
   TEntryKind Kind = TEntryKind::Other;
+  bool Link = false;  // the entry is a link, Kind what it points to
 };
 
 // Reads one directory, without "." and "..", in the byte order of the names: the system's
 // own order is arbitrary (hash order on ext4), and which of two files yielding the same new
-// name wins must not depend on it. A link is reported as what it points to; a dangling link
-// or a device, FIFO or socket is Other.
+// name wins must not depend on it. A link is reported as what it points to (and as a link);
+// a dangling link or a device, FIFO or socket is Other.
 class TDirReader {
  public:
   TDirReader() = default;
@@ -70,6 +71,7 @@ class TDirReader {
     uint32_t Offset;  // into Names_
     uint16_t Length;  // a name has at most 255 bytes
     TEntryKind Kind;
+    bool Link;
   };
   void SortByName(size_t common);
   bool HaveIdentity_ = false;
@@ -124,6 +126,10 @@ struct TReadableFile {
 int OpenRegularFile(const std::string& path, TReadableFile& file);
 // The name's own stamp and attributes, a link not followed. Returns 0 or the errno.
 int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes);
+// Opens the path as OpenRegularFile does and closes it again: 0, or the errno. `kind` says
+// what the path names, links followed (Other also when it names nothing), so that a caller
+// can tell a folder or a FIFO from a file it may not read.
+int ProbeRegularFile(const std::string& path, TEntryKind& kind);
 // The whole content of a regular file, refused as OpenRegularFile refuses. Returns 0 or the
 // errno.
 int ReadRegularFile(const std::string& path, std::string& bytes);
@@ -138,14 +144,18 @@ std::string AbsolutePath(const std::string& path);
 // further writing and is kept, so that the caller can report it and still close.
 class TTextFile {
  public:
-  enum class TMode { Create, Append, AppendOrCreate };
+  enum class TMode { Create, Append, AppendOrCreate, Replace };
 
   TTextFile() = default;
+  // A Replace that was not closed leaves the old file as it was.
   ~TTextFile();
   TTextFile(const TTextFile&) = delete;
   TTextFile& operator=(const TTextFile&) = delete;
 
-  // Create truncates an existing file; AppendOrCreate appends when the file exists.
+  // Create truncates an existing file; AppendOrCreate appends when the file exists. Replace
+  // writes a new file beside the old one, which Close puts in the old one's place only when
+  // every write succeeded, so that an error (a full disk) leaves the old file whole; a name
+  // that is a link, a FIFO or a device (/dev/stdout) is written through, as by Create.
   TIoError Open(const std::string& path, TMode mode);
   // Writes the bytes followed by CR LF.
   TIoError WriteLine(std::string_view line);
@@ -164,6 +174,7 @@ class TTextFile {
   int Fd_ = -1;
   uint64_t Size_ = 0;
   std::string Path_;
+  std::string Temporary_;  // Replace: the new file, until Close renames it over Path_
   std::string Buffer_;
   TIoError Error_;
 };

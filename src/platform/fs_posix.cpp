@@ -7,6 +7,7 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -81,7 +82,8 @@ TDirReader::~TDirReader() {
 
 namespace {
 
-TEntryKind KindOf(DIR* dir, const dirent* d) {
+TEntryKind KindOf(DIR* dir, const dirent* d, bool& link) {
+  link = d->d_type == DT_LNK;
   switch (d->d_type) {
     case DT_REG:
       return TEntryKind::File;
@@ -89,9 +91,13 @@ TEntryKind KindOf(DIR* dir, const dirent* d) {
       return TEntryKind::Directory;
     case DT_LNK:
     case DT_UNKNOWN: {
-      // Follow the link (or ask the inode) to learn what the entry really is.
+      // Ask the entry what it is when the folder does not say, and follow a link.
       struct stat st;
-      if (fstatat(dirfd(dir), d->d_name, &st, 0) != 0) return TEntryKind::Other;
+      if (d->d_type == DT_UNKNOWN) {
+        if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return TEntryKind::Other;
+        link = S_ISLNK(st.st_mode);
+      }
+      if (link && fstatat(dirfd(dir), d->d_name, &st, 0) != 0) return TEntryKind::Other;
       if (S_ISREG(st.st_mode)) return TEntryKind::File;
       if (S_ISDIR(st.st_mode)) return TEntryKind::Directory;
       return TEntryKind::Other;
@@ -144,8 +150,10 @@ bool TDirReader::Open(const std::string& folder) {
       while (same < common && same < length && n[same] == Names_[same]) ++same;
       common = same;
     }
+    bool link = false;
+    const TEntryKind kind = KindOf(dir, d, link);
     Items_.push_back(
-        {0, static_cast<uint32_t>(Names_.size()), static_cast<uint16_t>(length), KindOf(dir, d)});
+        {0, static_cast<uint32_t>(Names_.size()), static_cast<uint16_t>(length), kind, link});
     Names_.append(n, length);
   }
   closedir(dir);
@@ -195,6 +203,7 @@ bool TDirReader::Next(TDirEntry& entry) {
   const TItem& item = Items_[Next_++];
   entry.Name = std::string_view(Names_.data() + item.Offset, item.Length);
   entry.Kind = item.Kind;
+  entry.Link = item.Link;
   return true;
 }
 
@@ -537,6 +546,18 @@ int OpenRegularFile(const std::string& path, TReadableFile& file) {
   return 0;
 }
 
+int ProbeRegularFile(const std::string& path, TEntryKind& kind) {
+  TReadableFile file;
+  const int err = OpenRegularFile(path, file);
+  if (err == 0) close(file.Fd);
+  struct stat st;
+  kind = stat(path.c_str(), &st) != 0 ? TEntryKind::Other
+         : S_ISREG(st.st_mode)        ? TEntryKind::File
+         : S_ISDIR(st.st_mode)        ? TEntryKind::Directory
+                                      : TEntryKind::Other;
+  return err;
+}
+
 int ReadRegularFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   TReadableFile file;
@@ -582,16 +603,52 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 TTextFile::~TTextFile() {
+  if (!Temporary_.empty() && !Error_) Error_ = {ECANCELED, Path_};
   Close();
 }
+
+namespace {
+
+// A new file beside `path`, under a name no other writer uses: ".NAME.PID-N.tmp".
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = path.find_last_of('/');
+  const size_t name = slash == std::string::npos ? 0 : slash + 1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = path.substr(0, name) + "." + path.substr(name) + "." + std::to_string(getpid()) +
+                "-" + std::to_string(counter++) + ".tmp";
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
 
 TIoError TTextFile::Open(const std::string& path, TMode mode) {
   Close();
   Error_ = {};
   Path_ = path;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
-  flags |= mode == TMode::Create ? O_TRUNC : O_APPEND;
   Size_ = 0;
+  struct stat old;
+  const bool replace = mode == TMode::Replace;
+  const bool exists = replace && lstat(path.c_str(), &old) == 0;
+  if (replace && (!exists || S_ISREG(old.st_mode))) {
+    // A file its owner may not write is refused, as writing it in place would be.
+    if (exists && access(path.c_str(), W_OK) != 0) return Error_ = {errno, path};
+    Fd_ = CreateTemporaryBeside(path, Temporary_);
+    if (Fd_ < 0) {
+      Error_ = {errno, path};
+      Temporary_.clear();
+    } else if (exists) {
+      // The list keeps the old one's permissions; a new one gets what the umask gives.
+      (void)!fchmod(Fd_, old.st_mode & 07777);
+    }
+    return Error_;
+  }
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  flags |= mode == TMode::Create || replace ? O_TRUNC : O_APPEND;
   Fd_ = open(path.c_str(), flags, 0666);
   if (Fd_ < 0) {
     Error_ = {errno, path};
@@ -652,7 +709,15 @@ TIoError TTextFile::Close() {
   if (Fd_ < 0) return {};
   const int fd = Fd_;
   Fd_ = -1;
+  // The new file is on the disk before it takes the old one's place: a crash then leaves
+  // one or the other whole.
+  if (!Temporary_.empty() && !Error_ && fsync(fd) != 0) Error_ = {errno, Path_};
   if (::close(fd) != 0 && !Error_) Error_ = {errno, Path_};
+  if (!Temporary_.empty()) {
+    if (!Error_ && rename(Temporary_.c_str(), Path_.c_str()) != 0) Error_ = {errno, Path_};
+    if (Error_) unlink(Temporary_.c_str());
+    Temporary_.clear();
+  }
   return Error_;
 }
 

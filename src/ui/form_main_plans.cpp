@@ -31,33 +31,6 @@ QString U(const char* utf8) {
   return QString::fromUtf8(utf8);
 }
 
-QString ReasonText(engine::TFailReason reason, int err) {
-  using enum engine::TFailReason;
-  switch (reason) {
-    case None:
-      return {};
-    case NoReader:
-      return U("不支持此扩展名的文件");
-    case NoTagData:
-      return U("没有标签信息");
-    case EmptyFields:
-      return U("模板用到的标签项全部为空");
-    case Undecodable:
-      return U("标签文字无法按所选编码解读（请试试 处理设置 → 标签编码）");
-    case ReadOnly:
-      return U("只读属性无法去除");
-    case NameTooLong:
-      return U("新文件名太长（超过 %1 字节）").arg(engine::kMaxNameBytes);
-    case NameTaken:
-      return U("已有同名文件");
-    case NameTakenInRun:
-      return U("与前面的文件改成同名");
-    case Refused:
-      break;
-  }
-  return U("改名被拒绝：%1").arg(U(platform::IoErrorText(err).c_str()));
-}
-
 // The window's list with a state of its own: a dry run sets the counters and the current
 // extension, and the preview must leave the window's as they are.
 class TPreviewHost : public engine::TEngineHost {
@@ -79,7 +52,8 @@ class TPreviewHost : public engine::TEngineHost {
   }
   std::string DesktopDir() const override { return Window_.DesktopDir(); }
   void FileDone(const engine::TFileOutcome& o) override {
-    Rows.push_back({o.OldPath, o.NewPath, ReasonText(o.Reason, o.Errno), !o.Success});
+    Rows.push_back({o.OldPath, o.NewPath,
+                    QString::fromStdString(engine::FailReasonText(o.Reason, o.Errno)), !o.Success});
   }
 
   std::vector<TPlanRow> Rows;

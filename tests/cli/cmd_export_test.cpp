@@ -43,10 +43,10 @@ TEST_F(CmdExportTest, TypeAndSubfolders) {
   const std::string out = Dir / "list.m3u";
   ASSERT_EQ(Cli({"-f", "m3u", "-t", "OGG", Music, out}).first, 0);
   EXPECT_EQ(ReadFile(out), "#EXTM3U\r\n" + Music + "/c.ogg\r\n");
-  // Both scans take the type's extension in any letter case: b.MP3 is listed too.
+  // The recursive scan takes the extension as the flat one does, letter case ignored.
   ASSERT_EQ(Cli({"-r", "-f", "html", Music, out}).first, 0);
   const std::string page = ReadFile(out);
-  EXPECT_NE(page.find("<p>2. <a href=\"file://"), std::string::npos);
+  EXPECT_NE(page.find("<p>3. <a href=\"file://"), std::string::npos);
   EXPECT_NE(page.find(Music + "/sub/d.mp3</a></p>\r\n"), std::string::npos);
   EXPECT_NE(page.find("b.MP3"), std::string::npos);
 }
@@ -89,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TFailCase{{"-f", "xml", "@", "/out.htm"}, "unknown form"},
                       TFailCase{{"-f", "html", "@"}, "OUTPUT"},
                       TFailCase{{"-f", "html", "-t", "wma", "@", "/out.htm"}, "no wma file"},
-                      TFailCase{{"-f", "html", "@", "/none/out.htm"}, "File not found"}));
+                      TFailCase{{"-f", "html", "@", "/none/out.htm"}, "File not found"},
+                      TFailCase{{"-f", "html", "", "/out.htm"}, "empty FOLDER"},
+                      TFailCase{{"-f", "html", "@", "/"}, "is a folder"}));
 
 }  // namespace
 }  // namespace tunaro::test

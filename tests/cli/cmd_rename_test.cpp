@@ -38,7 +38,7 @@ TEST_F(CmdRenameTest, SomeFailureGivesStatusOneAndKeepsTheFile) {
   Music.Write("b.mp3", "no tag");
   const auto r = Cli({"rename", Music.Path()});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_NE(r.Out.find("失败：" + Music / "b.mp3" + " -> \n"), std::string::npos);
+  EXPECT_NE(r.Out.find("失败：" + Music / "b.mp3" + " -> (没有标签信息)\n"), std::string::npos);
   EXPECT_EQ(Music.List(), (std::vector<std::string>{"A - B.mp3", "b.mp3"}));
 }
 
@@ -125,8 +125,9 @@ TEST_F(CmdRenameTest, DryRunPredictsAReadOnlyFlagThatCannotBeCleared) {
   ASSERT_EQ(chmod(theirs.c_str(), 0444), 0);
   ASSERT_EQ(chown(mine.c_str(), nobody, nobody), 0);
   ASSERT_EQ(chmod(mine.c_str(), 0444), 0);
-  const std::string expected = "失败：" + theirs + " -> " + Music / "A - B.mp3\n" + "成功：" +
-                               mine + " -> " + Music / "C - D.mp3\n";
+  const std::string expected = "失败：" + theirs + " -> " +
+                               Music / "A - B.mp3 (只读属性无法去除)\n" + "成功：" + mine + " -> " +
+                               Music / "C - D.mp3\n";
   const auto dry = RunCommand(TUNARO_CLI, {"rename", "-n", Music.Path()}, {"", {}, nobody});
   EXPECT_EQ(dry.Status, 1) << dry.Err;
   EXPECT_EQ(dry.Out.substr(0, expected.size()), expected);
@@ -168,11 +169,26 @@ TEST_F(CmdRenameTest, UsageErrorsAndEmptyFoldersGiveStatusTwo) {
       {{"rename", "-p"}, "needs a value"},
       {{"rename", Music.Path()}, "no mp3 file found"},
       {{"frobnicate"}, "Usage:"},
+      // What a script passes with a variable unset, and numbers strtoul would take.
+      {{"rename", ""}, "empty FOLDER"},
+      {{"rename", "-p", "", Music.Path()}, "not an empty one"},
+      {{"rename", "--log", "--log-dir", "", Music.Path()}, "not an empty one"},
+      {{"rename", "--read-ahead", " 5", Music.Path()}, "0 to 256"},
+      {{"rename", "--read-ahead", "+5", Music.Path()}, "0 to 256"},
+      {{"undo", Music.Path()}, "is a folder, not a file"},
   };
   for (const auto& c : cases) {
     const auto r = Cli(c.Args);
     EXPECT_EQ(r.Status, 2) << c.Message;
     EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+  }
+}
+
+TEST(CmdHelp, EachCommandPrintsItsUsage) {
+  for (const std::string command : {"rename", "tags", "export", "undo"}) {
+    const auto r = Cli({command, "--help"});
+    EXPECT_EQ(r.Status, 0) << command << r.Err;
+    EXPECT_NE(r.Out.find("  tunaro-cli " + command + " "), std::string::npos) << r.Out;
   }
 }
 

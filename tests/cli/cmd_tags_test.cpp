@@ -1,5 +1,6 @@
 // tunaro-cli tags: one valid JSON object per line, whatever the file names and the locale.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -53,6 +54,18 @@ TEST_F(CmdTagsJsonTest, FileNamesThatAreNotUtf8GiveValidTextAndTheExactBytes) {
     const std::string hex = lines[0]["fileHex"];
     EXPECT_EQ(hex.substr(hex.size() - c.Hex.size()), c.Hex);
   }
+}
+
+// A FILE that cannot be read is named on stderr with the reason, and the status says so;
+// the readable ones still get their line.
+TEST_F(CmdTagsJsonTest, FilesThatCannotBeReadGiveStatusOne) {
+  ASSERT_EQ(mkfifo((Dir / "pipe.mp3").c_str(), 0644), 0);
+  const auto r = RunCommand(TUNARO_CLI, {"tags", Dir / "none.mp3", Dir.Path(), Dir / "pipe.mp3",
+                                         Dir.Write("a.vqf", Vqf())});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(ParseLines(r.Out).size(), 1u);
+  for (const char* why : {"none.mp3: no such file", ": is a folder", "pipe.mp3: is not a regular"})
+    EXPECT_NE(r.Err.find(why), std::string::npos) << r.Err;
 }
 
 // Under a locale with a decimal comma the numbers stay JSON numbers.

@@ -5,6 +5,13 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
+#include "engine/readers.h"
+#include "engine/rename_run.h"
+#include "engine/scan.h"
+#include "support/recording_host.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
@@ -97,6 +104,37 @@ INSTANTIATE_TEST_SUITE_P(Fuse, FuseMountTest,
                                                      "mount.exfat-fuse"},
                                            TFuseKind{"NTFS", "ntfs-3g", "mkntfs -Q -q", "ntfs-3g"}),
                          [](const auto& p) { return std::string(p.param.Name); });
+
+// exFAT keeps whole seconds: a file written over in place, at its size, in the second it
+// was written keeps its stamp. The read-ahead has read it before; the run must still name it
+// by what it holds now, as it does without read-ahead.
+TEST(FuseReadAheadTest, AFileRewrittenWithinItsSecondIsReadAgain) {
+  TTempDir scratch;
+  const TFuseMount mount({"exFAT", "exfat-fuse exfatprogs", "mkfs.exfat", "mount.exfat-fuse"},
+                         scratch);
+  if (!mount.Why.empty()) GTEST_SKIP() << "exFAT through FUSE not tried: " << mount.Why;
+  const TTempDir music(mount.Path);
+  // Just after a second begins: the writes, the reads and the rewrite share that second.
+  using namespace std::chrono;
+  std::this_thread::sleep_until(ceil<seconds>(system_clock::now()) + milliseconds(20));
+  for (int i = 10; i < 40; ++i)
+    music.Write("t" + std::to_string(i) + ".mp3", TaggedMp3("A", "T" + std::to_string(i)));
+  TRecordingHost host;
+  engine::FolderRefresh(host, music.Path());
+  host.List.SetAllChecked(true);
+  host.Shown.clear();
+  host.OnRefresh = [&] {
+    if (host.Shown.size() != 3) return;  // entry 1 is next, the rest is read ahead
+    std::this_thread::sleep_for(milliseconds(200));
+    music.Write("t30.mp3", TaggedMp3("A", "X30"));
+  };
+  engine::TReaders readers;
+  engine::TRunSettings settings;
+  settings.Template = "%1 - %2";
+  ASSERT_FALSE(engine::RenameRun(host, readers, settings));
+  EXPECT_TRUE(Exists(music / "A - X30.mp3"));
+  EXPECT_FALSE(Exists(music / "A - T30.mp3"));
+}
 
 }  // namespace
 }  // namespace tunaro::test

@@ -1,9 +1,12 @@
 #include "engine/list_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -136,6 +139,25 @@ TEST_F(ListExportTest, WriteErrorsAreReturned) {
     error = WriteList("/dev/full", form, MakeList({"/m/a.mp3"}), false);
     EXPECT_EQ(error.Text(), "Disk full");
   }
+}
+
+// A full disk (here: the file size limit, in a child) fails the export and leaves the old
+// list whole, with no other file beside it.
+TEST_F(ListExportTest, WriteErrorLeavesTheOldListWhole) {
+  Dir.Write("list", "old list");
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const TFileList list = MakeList(std::vector<std::string>(1000, "/music/a long file name.mp3"));
+    _exit(WriteList(Out, TExportForm::M3u, list, false).Text() == "Disk full" ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadFile(Out), "old list");
+  EXPECT_EQ(Dir.List(), std::vector<std::string>{"list"});
 }
 
 struct TExtensionCase {

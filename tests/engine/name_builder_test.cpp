@@ -153,7 +153,7 @@ struct TFilterCase {
 
 class FilterTest : public ::testing::TestWithParam<TFilterCase> {};
 
-TEST_P(FilterTest, ReplacesEveryIllegalByteKeepingTheLength) {
+TEST_P(FilterTest, ReplacesEveryIllegalCharacter) {
   std::string name = GetParam().In;
   FilterIllegalChars(name);
   EXPECT_EQ(name, GetParam().Out);
@@ -167,7 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TFilterCase{std::string("a\0b", 3), "a b"},
                       TFilterCase{"line\nbreak\ttab\x7F\x1F", "line break tab  "},
                       TFilterCase{" .lead and trail. ", " .lead and trail. "},
-                      TFilterCase{"歌手 - 歌名", "歌手 - 歌名"}));
+                      TFilterCase{"歌手 - 歌名", "歌手 - 歌名"},
+                      // Bidirectional controls: one blank each.
+                      TFilterCase{"\u202E3pm.exe - \u00E9", " 3pm.exe - \u00E9"},
+                      TFilterCase{"\u202A\u202Bx\u202C\u202D\u2066y\u2067\u2068\u2069\u200E"
+                                  "\u200F\u061Cz\u2069",
+                                  "  x   y      z "},
+                      TFilterCase{"\u202F\u2065\u200D\u061B", "\u202F\u2065\u200D\u061B"}));
 
 TEST(PathParts, SplitsAtTheLastSlashAndDot) {
   EXPECT_EQ(ExtractFileExt("/m/a.b/c"), "");
@@ -230,6 +236,8 @@ TEST(EveryPlaceholderEmpty, OnlyWhenTheTemplateHasPlaceholdersAndAllAreEmpty) {
   EXPECT_TRUE(EveryPlaceholderEmpty("%2 - %3", artist));
   EXPECT_FALSE(EveryPlaceholderEmpty("fixed name", none));  // no placeholder: meant so
   EXPECT_FALSE(EveryPlaceholderEmpty("", none));
+  // "00" is no track only in the track field: a title or year "00" is text.
+  EXPECT_FALSE(EveryPlaceholderEmpty("%2 %4", {"", "00", "", "00", "", "00"}));
 }
 
 TEST(PlaceholderUndecodable, OnlyForPlaceholdersTheTemplateUses) {

@@ -43,20 +43,26 @@ std::string ID3v2OnlyMp3(const std::string& artist, const std::string& title) {
          char((n >> 7) & 0x7F) + char(n & 0x7F) + frames + std::string(600, '\xAA');
 }
 
-// ID3v1 and ID3v2 files, files without a tag, and pairs that yield one name (the first of
-// the pair must win).
+// ID3v1 and ID3v2 files, files without a tag, pairs that yield one name (the first of the
+// pair must win), and a link to a file outside the list. The run begins some time after: a
+// file changed just before it is read (and read ahead) is read again by the run.
 void WriteLibrary(const TTempDir& dir) {
   for (int i = 0; i < kFiles; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "track%04d.mp3", i);
     const std::string title = "T" + std::to_string(i % 7 == 6 ? i - 1 : i);
-    if (i % 10 == 9)
+    if (i == 15)
+      ASSERT_EQ(
+          symlink(dir.Write("target15.bin", TaggedMp3("A", title)).c_str(), (dir / name).c_str()),
+          0);
+    else if (i % 10 == 9)
       dir.Write(name, ID3v2OnlyMp3("A", title));
     else if (i % 31 == 30)
       dir.Write(name, std::string(900, '\0'));
     else
       dir.Write(name, TaggedMp3("A", title));
   }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 struct TResult {
@@ -156,18 +162,21 @@ TEST(ReadAheadTest, UnreadableFilesInTheWindow) {
 }
 
 // Files changed after the threads have (most likely) read them: one written over in place
-// (same size and inode, new times), one replaced by another file of the same size. The run
-// must name them by what they hold when it comes to them, as it does without read-ahead.
+// (same size and inode, new times), one replaced by another file of the same size, and the
+// target of a link written over (the link's own stamp stays). The run must name them by
+// what they hold when it comes to them, as it does without read-ahead.
 TEST(ReadAheadTest, AFileChangedAfterItWasReadAheadIsReadAgain) {
   // At the third showing entry 1 is next, and entries up to 63 are queued.
   const TResult r = RunBothWithChange(3, [](const TTempDir& dir) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     dir.Write("track0010.mp3", TaggedMp3("A", "rewritten in place"));
+    dir.Write("target15.bin", TaggedMp3("A", "target rewritten"));
     dir.Write("swap.tmp", TaggedMp3("A", "T12"));
     ASSERT_EQ(std::rename((dir / "swap.tmp").c_str(), (dir / "track0011.mp3").c_str()), 0);
   });
   const std::vector<std::string>& names = r.Names;
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - rewritten in place.mp3"));
+  EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - target rewritten.mp3"));
   // "T12" is also entry 12's title: the replaced file takes the name first, entry 12 fails.
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "A - T12.mp3"));
   EXPECT_FALSE(std::binary_search(names.begin(), names.end(), "A - T11.mp3"));

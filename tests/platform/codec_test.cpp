@@ -81,6 +81,7 @@ TEST(CodePage, AutoWeighsTheUtf8Reading) {
   const std::pair<std::string, bool> cases[] = {
       {"\xE4\xB8\xAD\xE6\x96\x87", true},  // 中文 in UTF-8
       {"Beyonc\xC3\xA9", true},            // an accent inside a Latin word
+      {"\u00E9cole", true},                // or at its start (\xC3\xA9 is 茅 in GBK)
       {"M\xC3\xB6tley Cr\xC3\xBC"
        "e",
        true},
@@ -127,6 +128,12 @@ TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
       // Latin-1 that passes for GBK (R\xF3s reads as R髎s): auto takes it for undecodable.
       {"Sigur R\xF3s", TCodePage::Auto, "\xEF\xBF\xBD"},
       {"Sigur R\xF3s", TCodePage::Gbk, "Sigur R髎"},
+      {"\xC9"
+       "dith Piaf",
+       TCodePage::Auto, "\xEF\xBF\xBD"},  // \xC9d is a GBK character too
+      {"\xC9"
+       "dith Piaf",
+       TCodePage::Cp1252, "Édith Piaf"},
       {"\xCC\xD5\x86\xB4", TCodePage::Auto, "陶喆"},  // an extension character: still GBK
       {"s\xA8\x44", TCodePage::Auto, "s―"},
       {"plain", TCodePage::Big5, "plain"},
