@@ -78,7 +78,7 @@ std::string APETagText(const tags::TAPEv2& tag, const std::string& text, TCodePa
 std::string DecodeTagText(const TTagText& text, TCodePage codePage) {
   switch (text.Kind) {
     case TTextKind::Legacy:
-      return LegacyToUtf8(text.Bytes, codePage);
+      return LegacyToUtf8(text.Bytes, codePage, text.FullField);
     case TTextKind::Unicode:
       return UnicodeTagText(text.Bytes, codePage);
     case TTextKind::Ready:

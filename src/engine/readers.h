@@ -33,12 +33,14 @@ enum class TTextKind : uint8_t {
 struct TTagText {
   std::string Bytes;
   TTextKind Kind = TTextKind::Ready;
+  // Legacy text that filled a fixed-width field: its width may have cut its last character.
+  bool FullField = false;
   bool operator==(const TTagText&) const = default;
 };
 using TTagTexts = std::array<TTagText, 6>;  // %1 .. %6
 
-inline TTagText LegacyText(std::string bytes) {
-  return {std::move(bytes), TTextKind::Legacy};
+inline TTagText LegacyText(std::string bytes, bool fullField = false) {
+  return {std::move(bytes), TTextKind::Legacy, fullField};
 }
 inline TTagText UnicodeText(std::string bytes) {
   return {std::move(bytes), TTextKind::Unicode};

@@ -30,11 +30,15 @@ bool IsValidUtf8(std::string_view bytes);
 size_t WellFormedUtf8Length(std::string_view bytes, size_t at);
 
 // The code page that legacy tag texts are decoded with: ID3v1, ID3v2 text of encoding 0,
-// RealMedia and TwinVQ store bytes without saying which code page they are in.
-enum class TCodePage { Auto, Gbk, Big5, ShiftJis, Cp1252 };
+// APEv1, RealMedia, TwinVQ and WAV INFO store bytes without saying which code page they are in.
+enum class TCodePage { Auto, Gbk, Big5, ShiftJis, Cp1252, Cp949, Cp1251, Cp1250, Utf8 };
 
-// "auto", "gbk", "big5", "sjis", "cp1252", in the order of TCodePage.
-inline constexpr const char* kCodePageNames[] = {"auto", "gbk", "big5", "sjis", "cp1252"};
+// In the order of TCodePage.
+inline constexpr const char* kCodePageNames[] = {"auto",  "gbk",    "big5",   "sjis", "cp1252",
+                                                 "cp949", "cp1251", "cp1250", "utf8"};
+// As people know them, for the window and the messages: "GBK", "Big5", "Shift_JIS", ...
+inline constexpr const char* kCodePageTitles[] = {
+    "自动", "GBK", "Big5", "Shift_JIS", "CP1252", "CP949", "CP1251", "CP1250", "UTF-8"};
 // The code page of a name above (any letter case); false when there is none.
 bool CodePageByName(std::string_view name, TCodePage& codePage);
 
@@ -45,9 +49,10 @@ inline constexpr std::string_view kUndecodable = "\xEF\xBF\xBD";
 // GBK otherwise, except Latin-1 text that merely passes for GBK (accented letters inside
 // Latin words), which it takes for undecodable. Bytes the code page cannot decode become U+FFFD, so
 // that a text in another code page than the chosen one shows as undecodable rather than as other
-// characters; a double-byte character cut in half at the text's end (a tag field's width) is
-// dropped.
-std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage);
+// characters. `fullField` says the text filled a fixed-width field (an ID3v1 field): a
+// double-byte character that the width cut in half at its end is dropped; anywhere else a
+// lone lead byte at the end is undecodable like any other.
+std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage, bool fullField = false);
 
 // Whether bytes are UTF-8 rather than GBK: valid UTF-8 holding multi-byte sequences, whose
 // UTF-8 reading is a plausible text. Many short GBK texts are valid UTF-8 by accident (the

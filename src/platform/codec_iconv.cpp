@@ -110,6 +110,10 @@ TConverter& LegacyConverter(TCodePage codePage) {
   thread_local TConverter big5("UTF-8", "BIG5");
   thread_local TConverter shiftJis("UTF-8", "CP932");
   thread_local TConverter cp1252("UTF-8", "CP1252");
+  thread_local TConverter cp949("UTF-8", "CP949");
+  thread_local TConverter cp1251("UTF-8", "CP1251");
+  thread_local TConverter cp1250("UTF-8", "CP1250");
+  thread_local TConverter utf8("UTF-8", "UTF-8");
   switch (codePage) {
     case TCodePage::Big5:
       return big5;
@@ -117,12 +121,26 @@ TConverter& LegacyConverter(TCodePage codePage) {
       return shiftJis;
     case TCodePage::Cp1252:
       return cp1252;
+    case TCodePage::Cp949:
+      return cp949;
+    case TCodePage::Cp1251:
+      return cp1251;
+    case TCodePage::Cp1250:
+      return cp1250;
+    case TCodePage::Utf8:
+      return utf8;
     default:
       return GbkToUtf8Converter();
   }
 }
 
-// Big5 and Shift_JIS pair a lead byte with any trail byte above 0x3F; CP1252 is one byte.
+bool IsSingleByte(TCodePage codePage) {
+  return codePage == TCodePage::Cp1252 || codePage == TCodePage::Cp1251 ||
+         codePage == TCodePage::Cp1250;
+}
+
+// Big5, Shift_JIS and CP949 pair a lead byte with any trail byte above 0x3F (CP949's lowest
+// is 0x41); the CP125x pages are one byte each.
 size_t SkipDoubleByte(std::string_view s) {
   const auto lead = static_cast<unsigned char>(s[0]);
   return lead >= 0x81 && s.size() >= 2 && static_cast<unsigned char>(s[1]) >= 0x40 ? 2 : 1;
@@ -255,18 +273,19 @@ bool AutoTakesAsUtf8(std::string_view s) {
   return accentInWord;
 }
 
-std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage) {
+std::string LegacyToUtf8(std::string_view bytes, TCodePage codePage, bool fullField) {
   if (IsAscii(bytes)) return std::string(bytes);
   if (codePage == TCodePage::Auto && AutoTakesAsUtf8(bytes)) return std::string(bytes);
   // Auto reads GBK, but not Latin-1 that merely passes for it: such text is undecodable.
   if (codePage == TCodePage::Auto && IsLatin1PassingForGbk(bytes)) return std::string(kUndecodable);
   TConverter& converter = LegacyConverter(codePage);
-  const auto skip = codePage == TCodePage::Cp1252                               ? SkipOne
+  const auto skip = IsSingleByte(codePage)                                      ? SkipOne
+                    : codePage == TCodePage::Utf8                               ? Utf8SequenceLength
                     : codePage == TCodePage::Gbk || codePage == TCodePage::Auto ? SkipGbk
                                                                                 : SkipDoubleByte;
   std::string out;
   converter.Convert(bytes, out, kUndecodable, skip);
-  if (converter.Replaced() == 0 || bytes.size() < 2) return out;
+  if (!fullField || converter.Replaced() == 0 || bytes.size() < 2) return out;
   // A tag field cut at its width may end in the first byte of a double-byte character.
   std::string cut;
   converter.Convert(bytes.substr(0, bytes.size() - 1), cut, kUndecodable, skip);

@@ -117,7 +117,8 @@ TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
       {"\x93\xFA\x96\x7B", TCodePage::ShiftJis, "日本"},
       {"Sigur R\xF3s", TCodePage::Cp1252, "Sigur Rós"},
       {"\x80 5", TCodePage::Cp1252, "€ 5"},
-      {"ab\xB8", TCodePage::Gbk, "ab"},  // a character cut at the end
+      // A lone lead byte at the end: undecodable, unless a full field cut it (below).
+      {"ab\xB8", TCodePage::Gbk, "ab\xEF\xBF\xBD"},
       {"a\xFF"
        "b",
        TCodePage::Gbk,
@@ -140,6 +141,8 @@ TEST(CodePage, DecodesLegacyTextWithTheChosenPage) {
   };
   for (const auto& t : cases)
     EXPECT_EQ(LegacyToUtf8(t.Bytes, t.Page), t.Utf8) << t.Bytes << " " << static_cast<int>(t.Page);
+  EXPECT_EQ(LegacyToUtf8("ab\xB8", TCodePage::Gbk, true), "ab");
+  EXPECT_EQ(LegacyToUtf8("Beyonc\xE9", TCodePage::Auto), "Beyonc\xEF\xBF\xBD");
   TCodePage page = TCodePage::Auto;
   EXPECT_TRUE(CodePageByName("SJIS", page));
   EXPECT_EQ(page, TCodePage::ShiftJis);

@@ -6,9 +6,18 @@
 
 namespace tunaro::engine::formats {
 
+TTagText ID3v1Text(const std::string& field, size_t width) {
+  return LegacyText(field, field.size() == width);
+}
+
 TTagTexts ID3v1Texts(const tags::TID3v1& tag) {
-  return {LegacyText(tag.Artist), LegacyText(tag.Title),   LegacyText(tag.Album),
-          LegacyText(tag.Year),   LegacyText(tag.Comment), ReadyText(TrackText(tag.Track))};
+  // The comment is 28 bytes wide where the tag holds a track (ID3v1.1).
+  return {ID3v1Text(tag.Artist, 30),
+          ID3v1Text(tag.Title, 30),
+          ID3v1Text(tag.Album, 30),
+          ID3v1Text(tag.Year, 4),
+          ID3v1Text(tag.Comment, tag.VersionCode == 2 ? 28 : 30),
+          ReadyText(TrackText(tag.Track))};
 }
 
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1) {
@@ -21,15 +30,18 @@ TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1) {
 }
 
 TJson ID3v1Json(const tags::TID3v1& r, bool loaded, const TTextDecoder& x) {
+  const auto text = [&](const std::string& field, size_t width) {
+    return DecodeTagText(ID3v1Text(field, width), x.CodePage);
+  };
   return TJson{
       {"Load", loaded},
       {"Found", r.Found},
       {"VersionCode", r.VersionCode},
-      {"Title", x.Legacy(r.Title)},
-      {"Artist", x.Legacy(r.Artist)},
-      {"Album", x.Legacy(r.Album)},
-      {"Year", x.Legacy(r.Year)},
-      {"Comment", x.Legacy(r.Comment)},
+      {"Title", text(r.Title, 30)},
+      {"Artist", text(r.Artist, 30)},
+      {"Album", text(r.Album, 30)},
+      {"Year", text(r.Year, 4)},
+      {"Comment", text(r.Comment, r.VersionCode == 2 ? 28 : 30)},
       {"Track", r.Track},
       {"GenreIndex", r.GenreIndex},
   };

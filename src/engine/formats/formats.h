@@ -37,6 +37,8 @@ TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
 
 // Pieces several formats share.
 
+// An ID3v1 field's text, marked as filling the field when it is `width` bytes long.
+TTagText ID3v1Text(const std::string& field, size_t width);
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
 TTagTexts ID3v1Texts(const tags::TID3v1& tag);
 // Monkey's Audio and Musepack files: the APE tag where the file has one, else the ID3v1 tag.

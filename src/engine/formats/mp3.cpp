@@ -20,11 +20,12 @@ TTagText ID3v2TagText(const std::string& text, uint8_t encoding) {
 //     30 bytes; an empty ID3v1 field is the shortest prefix).
 // An empty ID3v2 text never wins, and legacy ID3v2 text that differs otherwise loses to
 // ID3v1, as it always has.
-TTagText PickText(const std::string& v1, const std::string& v2, uint8_t v2Encoding) {
+TTagText PickText(const std::string& v1, const std::string& v2, uint8_t v2Encoding,
+                  size_t width = 30) {
   const bool lossyCopy =
       !v2.empty() && (tags::TID3v2::IsUnicode(v2Encoding) ||
                       (v2.size() > v1.size() && v2.compare(0, v1.size(), v1) == 0));
-  return lossyCopy ? ID3v2TagText(v2, v2Encoding) : LegacyText(v1);
+  return lossyCopy ? ID3v2TagText(v2, v2Encoding) : ID3v1Text(v1, width);
 }
 
 }  // namespace
@@ -39,8 +40,8 @@ bool ReadMP3(TReadOnlyFile& file, TTagTexts& texts) {
     texts = {PickText(v1.Artist, v2.Artist, v2.ArtistEncoding),
              PickText(v1.Title, v2.Title, v2.TitleEncoding),
              PickText(v1.Album, v2.Album, v2.AlbumEncoding),
-             PickText(v1.Year, v2.Year, v2.YearEncoding),
-             PickText(v1.Comment, v2.Comment, v2.CommentEncoding),
+             PickText(v1.Year, v2.Year, v2.YearEncoding, 4),
+             PickText(v1.Comment, v2.Comment, v2.CommentEncoding, v1.VersionCode == 2 ? 28 : 30),
              ReadyText(TrackText(v1.Track != 0 ? v1.Track : v2.Track))};
     return true;
   }
