@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/codec.h"
+#include "platform/codepage_detect.h"
 
 namespace {
 
@@ -57,6 +58,14 @@ std::vector<std::string> Windows(const std::string& phrase, size_t n) {
 
 }  // namespace
 
+// The text as a folder of one file holding it is read: judged by the folder detection first.
+std::string ReadAlone(const std::string& bytes) {
+  using namespace tunaro::platform;
+  const TFileTexts file = {bytes};
+  const TFolderReading reading = FileReading(JudgeFolder({file}), file);
+  return ReadLegacyText(reading, bytes, false);
+}
+
 int main() {
   using tunaro::platform::AutoTakesAsUtf8;
   using tunaro::platform::GbkToUtf8;
@@ -65,7 +74,8 @@ int main() {
   using tunaro::platform::Utf8ToGbk;
   size_t gbkTexts = 0, gbkMistaken = 0, utf8Texts = 0, utf8Missed = 0;
   std::vector<std::string> mistaken, missed;
-  size_t shortTexts = 0, shortMistaken = 0;
+  size_t shortTexts = 0, shortMistaken = 0, alone = 0, aloneMistaken = 0;
+  std::vector<std::string> aloneMistakes;
   std::vector<std::string> shortMistakes;
   for (std::string line; std::getline(std::cin, line);) {
     for (const std::string& phrase : Phrases(line)) {
@@ -82,6 +92,11 @@ int main() {
       const std::string gbk = Utf8ToGbk(phrase);
       if (GbkToUtf8(gbk) == phrase) {  // only texts GBK holds whole
         ++gbkTexts;
+        ++alone;
+        if (ReadAlone(gbk) != phrase) {
+          ++aloneMistaken;
+          if (aloneMistakes.size() < 20) aloneMistakes.push_back(phrase);
+        }
         if (AutoTakesAsUtf8(gbk) || LegacyToUtf8(gbk, TCodePage::Auto) != phrase) {
           ++gbkMistaken;
           if (mistaken.size() < 20) mistaken.push_back(phrase);
@@ -98,6 +113,9 @@ int main() {
   std::printf("UTF-8 texts: %zu, taken for GBK: %zu\n", utf8Texts, utf8Missed);
   std::printf("GBK one to three characters: %zu, not decoded as GBK: %zu\n", shortTexts,
               shortMistaken);
+  std::printf("GBK texts judged as a folder of their own: %zu, not decoded as GBK: %zu\n", alone,
+              aloneMistaken);
+  for (const auto& s : aloneMistakes) std::printf("  judged alone, not GBK: %s\n", s.c_str());
   for (const auto& s : shortMistakes) std::printf("  short GBK taken for UTF-8: %s\n", s.c_str());
   for (const auto& s : mistaken) std::printf("  GBK taken for UTF-8: %s\n", s.c_str());
   for (const auto& s : missed) std::printf("  UTF-8 taken for GBK: %s\n", s.c_str());
