@@ -52,6 +52,8 @@ QString ReasonText(engine::TFailReason reason, int err) {
       return U("已有同名文件");
     case NameTakenInRun:
       return U("与前面的文件改成同名");
+    case LineBreak:
+      return U("路径中含有换行符，无法写进运行记录或恢复列表");
     case Refused:
       break;
   }

@@ -139,7 +139,8 @@ TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
   EXPECT_NE(undo.find("ren \"" + Music / "A - One.mp3" + "\" \"1.mp3\"\r\n"), std::string::npos);
   EXPECT_NE(undo.find("ren \"" + Music / "A - Locked.mp3" + "\" \"4.mp3\"\r\n"), std::string::npos);
   EXPECT_EQ(undo.substr(undo.size() - 14), Utf8ToGbk("rem 操作完成") + "\r\n");
-  EXPECT_EQ(std::count(undo.begin(), undo.end(), '\n'), 4);  // no line for the taken name
+  EXPECT_NE(undo.find("attrib +r \"" + Music / "4.mp3" + "\"\r\n"), std::string::npos);
+  EXPECT_EQ(std::count(undo.begin(), undo.end(), '\n'), 5);  // no line for the taken name
 }
 
 TEST_F(RenameRunTest, NothingCheckedVisitsAllAndWritesOnlyFrames) {

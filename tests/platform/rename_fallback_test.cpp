@@ -20,23 +20,35 @@ using test::ReadFile;
 using test::TTempDir;
 
 // Errno the first call of each fails with, 0 for none: a call is made once per rename, but
-// for unlink, whose second call (the clean-up) then runs for real.
+// for unlink, whose second call (the clean-up) then runs for real. A negative errno fails
+// after the call was made, as a network share can (-EIO: made, then EIO). The exchange is
+// refused unless a case asks for it.
 struct TFaults {
-  int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0;
+  int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0, RenameExchange = EINVAL;
 };
 TFaults Faults, Calls;  // Calls: how often each was made
+// What another process does right after the placeholder is made, with its path.
+void (*AfterClaim)(const char* path) = nullptr;
 
 int SystemRenameNoReplace(const char* from, const char* to) {
   return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
+int SystemRenameExchange(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+}
 
 template <int TFaults::*Which, auto Real, typename... TArgs>
 int Faulty(TArgs... args) {
-  if ((Calls.*Which)++ == 0 && Faults.*Which) {
-    errno = Faults.*Which;
-    return -1;
-  }
-  return Real(args...);
+  const int fault = (Calls.*Which)++ == 0 ? Faults.*Which : 0;
+  if (fault == 0 || (fault < 0 && Real(args...) != 0)) return fault == 0 ? Real(args...) : -1;
+  errno = fault < 0 ? -fault : fault;
+  return -1;
+}
+
+int ClaimThenAct(const char* path, int flags, mode_t mode) {
+  const int fd = SystemFsCalls().CreateExclusive(path, flags, mode);
+  if (fd >= 0 && AfterClaim != nullptr) AfterClaim(path);
+  return fd;
 }
 
 // The faulty calls in place for a scope, and nothing learned before or after it.
@@ -44,15 +56,18 @@ class TInjected {
  public:
   explicit TInjected(TFaults faults) {
     Faults = faults;
-    Calls = {};
+    Calls = {0, 0, 0, 0, 0};
     TFsCalls& calls = FsCalls();
     calls.RenameNoReplace = Faulty<&TFaults::RenameNoReplace, SystemRenameNoReplace>;
     calls.Rename = Faulty<&TFaults::Rename, ::rename>;
     calls.Link = Faulty<&TFaults::Link, ::link>;
     calls.Unlink = Faulty<&TFaults::Unlink, ::unlink>;
+    calls.RenameExchange = Faulty<&TFaults::RenameExchange, SystemRenameExchange>;
+    calls.CreateExclusive = ClaimThenAct;
     ForgetFileSystemAbilities();
   }
   ~TInjected() {
+    AfterClaim = nullptr;
     FsCalls() = SystemFsCalls();
     ForgetFileSystemAbilities();
   }
