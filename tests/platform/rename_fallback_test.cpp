@@ -111,6 +111,14 @@ TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
       {"hard link: flag", {}, HardLink, EEXIST, linked},
       {"hard link: link", {EINVAL}, HardLink, EEXIST, linked},
       {"hard link: placeholder", {EINVAL, EPERM}, HardLink, EEXIST, linked},
+      {"exchange with the placeholder", {EINVAL, EPERM, 0, 0, 0}, Free, 0, renamed},
+      {"taken: exchange", {EINVAL, EPERM, 0, 0, 0}, Taken, EEXIST, taken},
+      // Made, then an error: the file stays under its new name, and that counts as done.
+      {"flag: made, then EIO", {-EIO}, Free, 0, renamed},
+      {"link: made, then EIO", {EINVAL, -EIO}, Free, 0, renamed},
+      {"old name dropped, then EIO", {EINVAL, 0, 0, -EIO}, Free, 0, renamed},
+      {"rename over the placeholder: made, then EIO", {EINVAL, EPERM, -EIO}, Free, 0, renamed},
+      {"exchange: made, then EIO", {EINVAL, EPERM, 0, 0, -EIO}, Free, 0, renamed},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
@@ -123,6 +131,36 @@ TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
     TInjected injected(c.Faults);
     EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "A.mp3"), c.Result);
     EXPECT_EQ(Contents(dir), c.After);
+  }
+}
+
+// Another process opens the claimed name with O_TRUNC and writes (cp, a shell's >), or puts
+// a file of its own there, before the file is put in the placeholder's place: the name is
+// its now, and the file keeps its own.
+TEST(RenameFallback, ThePlaceholderMustStillBeTheEmptyFileMade) {
+  const auto writes = [](const char* path) { ASSERT_EQ(truncate(path, 4), 0); };
+  const auto replaces = [](const char* path) {
+    ASSERT_EQ(unlink(path), 0);
+    close(open(path, O_WRONLY | O_CREAT | O_EXCL, 0644));
+  };
+  struct TCase {
+    const char* What;
+    void (*Writer)(const char*);
+    int Exchange;
+    std::string Left;
+  };
+  const TCase cases[] = {{"written: rename", writes, EINVAL, std::string(4, '\0')},
+                         {"replaced: rename", replaces, EINVAL, ""},
+                         {"written: exchange", writes, 0, std::string(4, '\0')},
+                         {"replaced: exchange", replaces, 0, ""}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    dir.Write("a.mp3", "A");
+    TInjected injected({EINVAL, EPERM, 0, 0, c.Exchange});
+    AfterClaim = c.Writer;
+    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "b.mp3"), EEXIST);
+    EXPECT_EQ(Contents(dir), (TFiles{{"a.mp3", "A"}, {"b.mp3", c.Left}}));
   }
 }
 
