@@ -48,6 +48,7 @@ enum class TFailReason : uint8_t {
   NameTaken,       // a file that was there before the run has the new name
   NameTakenInRun,  // an earlier file of the same run took the new name
   Refused,         // the file system refused the rename for another reason (Errno)
+  LineBreak,       // a path holds CR or LF, which the log or undo file kept cannot hold
 };
 
 // The longest file name (one path component) the file systems take, in bytes.

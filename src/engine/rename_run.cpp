@@ -1,11 +1,11 @@
 #include "engine/rename_run.h"
 
 #include <cerrno>
-#include <unordered_set>
 
 #include "engine/name_builder.h"
 #include "engine/read_ahead.h"
 #include "engine/run_files.h"
+#include "engine/simulated_files.h"
 #include "platform/fs.h"
 #include "platform/fs_calls.h"
 
@@ -42,6 +42,8 @@ std::string FailReasonText(TFailReason reason, int err) {
       return "已有同名文件";
     case TFailReason::NameTakenInRun:
       return "与前面的文件改成同名";
+    case TFailReason::LineBreak:
+      return "路径中含有换行符，无法写进运行记录或恢复列表";
     case TFailReason::Refused:
       break;
   }
@@ -50,42 +52,9 @@ std::string FailReasonText(TFailReason reason, int err) {
 
 namespace {
 
-// The names the run has taken and given up. A dry run answers from them as the renames would
-// (a name an earlier file took is taken, one it gave up is free), and either run tells a name
-// taken by its own earlier file from one that was there before.
-class TRunNames {
- public:
-  bool TakenByRun(const std::string& path) const { return Taken_.count(path) != 0; }
-  // The rename a dry run pretends: 0 or the errno the real one would give. A name that is
-  // the same file in another letter case (a case-insensitive file system) is no taken name.
-  int DryRename(const std::string& oldPath, const std::string& newPath) {
-    if (!Exists(oldPath)) return ENOENT;
-    if (oldPath == newPath) return 0;
-    if (Exists(newPath) && (Taken_.count(newPath) || !platform::IsCaseOnlyRename(oldPath, newPath)))
-      return EEXIST;
-    Renamed(oldPath, newPath);
-    return 0;
-  }
-  void Renamed(const std::string& oldPath, const std::string& newPath) {
-    if (oldPath == newPath) return;
-    Taken_.erase(oldPath);
-    Released_.insert(oldPath);
-    Released_.erase(newPath);
-    Taken_.insert(newPath);
-  }
-  // A real rename: only the names taken are asked later (the disk knows the rest), and a
-  // warm run's cost per file is a few system calls, so nothing more is kept.
-  void Took(const std::string& newPath) { Taken_.insert(newPath); }
-  void Reserve(size_t count) { Taken_.reserve(count); }
-
- private:
-  bool Exists(const std::string& path) const {
-    if (Taken_.count(path)) return true;
-    if (Released_.count(path)) return false;
-    return platform::FileExists(path);
-  }
-  std::unordered_set<std::string> Taken_, Released_;
-};
+bool HasLineBreak(const std::string& path) {
+  return path.find_first_of("\r\n") != std::string::npos;
+}
 
 }  // namespace
 
@@ -99,10 +68,13 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
 
   const bool keepLog = settings.KeepLog && !settings.DryRun;
   const bool makeUndo = settings.CreateUndoBatch && !settings.DryRun;
+  // A line break in a path would break its line in the log or the undo file (and could make
+  // a line of its own there): such a file fails while either is kept, in a dry run too.
+  const bool linesKept = settings.KeepLog || settings.CreateUndoBatch;
   const std::string folder = RunFilesFolder(host.DesktopDir());
   TRunLog log;
   TUndoBatch undo;
-  TRunNames names;
+  TSimulatedFiles names;
   names.Reserve(list.Count());
   TIoError error;
   platform::ForgetFileSystemAbilities();
@@ -156,56 +128,68 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
       continue;
     }
 
-    // A read-only flag that cannot be cleared fails the file; a dry run asks whether it could.
     if (attr == -1) attr = platform::GetOwnAttributes(oldPath);
-    if (attr != -1 && (attr & platform::faReadOnly) &&
-        (settings.DryRun ? platform::AttributesChangeable(oldPath) != 0
-                         : platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0)) {
-      ++c.Failure;  // no log line for this one
-      host.FileDone({oldPath, newPath, false, TFailReason::ReadOnly});
-      continue;
-    }
+    const bool readOnly = attr != -1 && (attr & platform::faReadOnly);
 
-    // The undo line goes to the file before the rename and is taken back if the rename is
-    // refused: whenever the process stops, every renamed file has its line. A name already
-    // taken gets no line at all (asked only when an undo line is written: the rename itself
-    // never replaces a file), which leaves only a rare race (another process taking the
-    // name just then) where a kill could leave a line naming another file; the replay then
-    // refuses it, as it never replaces. The log line follows the rename: it reports what
-    // happened. A name too long is refused before all that, by the run itself: a dry run
-    // cannot ask the file system, and the two runs must answer alike.
-    const bool tooLong = ExtractFileName(newPath).size() > kMaxNameBytes;
-    const bool taken = makeUndo && !tooLong && newPath != oldPath &&
-                       platform::FileExists(newPath) &&
-                       !platform::IsCaseOnlyRename(oldPath, newPath);
+    // What is known before anything changes. A name too long is refused by the run itself: a
+    // dry run cannot ask the file system, and the two runs must answer alike. A name already
+    // taken is asked only where an undo line or a read-only flag would otherwise be touched
+    // for nothing (the rename itself never replaces a file); that leaves only a rare race
+    // (another process taking the name just then) where a kill could leave a line naming
+    // another file, which the replay then refuses, as it never replaces.
+    TFailReason reason = TFailReason::None;
+    int err = 0;
+    if (linesKept && (HasLineBreak(oldPath) || HasLineBreak(newPath)))
+      reason = TFailReason::LineBreak;
+    else if (ExtractFileName(newPath).size() > kMaxNameBytes)
+      err = ENAMETOOLONG;
+    else if (settings.DryRun)
+      err = names.CanRename(oldPath, newPath);
+    else if ((makeUndo || readOnly) && newPath != oldPath && platform::FileExists(newPath) &&
+             !platform::MayBeCaseOnlyRename(oldPath, newPath))
+      err = EEXIST;
+
     bool undoLine = false;
-    if (makeUndo && !taken && !tooLong) {
-      error = undo.Renaming(oldPath, newPath);
-      if (error) break;  // no rename that no line could undo
-      undoLine = true;
+    if (reason == TFailReason::None && err == 0 && settings.DryRun) {
+      if (readOnly && platform::AttributesChangeable(oldPath) != 0)
+        reason = TFailReason::ReadOnly;
+      else
+        names.Rename(oldPath, newPath);
+    } else if (reason == TFailReason::None && err == 0) {
+      // The undo line goes to the file before the rename and is taken back if the rename is
+      // refused: whenever the process stops, every renamed file has its line. A read-only
+      // flag is cleared only then, right before the rename, and put back if it is refused.
+      if (makeUndo) {
+        error = undo.Renaming(oldPath, newPath, readOnly);
+        if (error) break;  // no rename that no line could undo
+        undoLine = true;
+      }
+      if (readOnly && platform::SetAttributes(oldPath, attr & ~platform::faReadOnly) != 0)
+        reason = TFailReason::ReadOnly;
+      if (reason == TFailReason::None) {
+        err = platform::RenameNoReplace(oldPath, newPath);
+        if (err != 0 && readOnly) platform::SetAttributes(oldPath, attr);
+        if (err == 0 && oldPath != newPath) names.Took(newPath);
+      }
     }
-    int err = ENAMETOOLONG;
-    if (!tooLong)
-      err = settings.DryRun ? names.DryRename(oldPath, newPath)
-            : taken         ? EEXIST
-                            : platform::RenameNoReplace(oldPath, newPath);
-    if (err == 0) {
-      if (!settings.DryRun && oldPath != newPath) names.Took(newPath);
+    if (reason == TFailReason::None && err == 0) {
       ++c.Success;
       host.FileDone({oldPath, newPath, true});
+      // The log line follows the rename: it reports what happened.
       if (keepLog) error = log.Success(oldPath, newPath);
-    } else {
-      const TFailReason reason = err == ENAMETOOLONG         ? TFailReason::NameTooLong
-                                 : err != EEXIST             ? TFailReason::Refused
-                                 : names.TakenByRun(newPath) ? TFailReason::NameTakenInRun
-                                                             : TFailReason::NameTaken;
-      ++c.Failure;
-      host.FileDone({oldPath, newPath, false, reason, err});
-      if (undoLine) error = undo.Refused();
-      if (keepLog) {
-        const TIoError logError = log.Failure(oldPath, newPath);
-        if (!error) error = logError;
-      }
+      continue;
+    }
+    if (reason == TFailReason::None)
+      reason = err == ENAMETOOLONG         ? TFailReason::NameTooLong
+               : err != EEXIST             ? TFailReason::Refused
+               : names.TakenByRun(newPath) ? TFailReason::NameTakenInRun
+                                           : TFailReason::NameTaken;
+    ++c.Failure;
+    host.FileDone({oldPath, newPath, false, reason, err});
+    if (undoLine) error = undo.Refused();
+    if (keepLog && reason != TFailReason::ReadOnly) {  // no log line for that one
+      const TIoError logError = log.Failure(oldPath, newPath);
+      if (!error) error = logError;
     }
   }
   readAhead.Stop();

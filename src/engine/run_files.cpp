@@ -1,5 +1,7 @@
 #include "engine/run_files.h"
 
+#include <cerrno>
+
 #include "engine/name_builder.h"
 #include "platform/codec.h"
 
@@ -15,7 +17,11 @@ std::string DateTimeText(const platform::TDateTimeTexts& now) {
 
 // A line made of UTF-8 literals and file system bytes, as it goes into the file: all GBK, or
 // all as it stands when GBK cannot hold it exactly (see run_files.h).
-std::string Line(const std::string& text) {
+// A path with a line break fails the run while a log is kept; its failure line shows the
+// break as "?", as it cannot hold it.
+std::string Line(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = '?';
   std::string gbk;
   return platform::Utf8ToGbkExactly(text, gbk) ? gbk : text;
 }
@@ -27,8 +33,9 @@ std::string RunFilesFolder(const std::string& desktopDir) {
   return desktopDir.back() == '/' ? desktopDir : desktopDir + "/";
 }
 
-std::string UndoBatchName(const platform::TDateTimeTexts& now) {
+std::string UndoBatchName(const platform::TDateTimeTexts& now, int number) {
   std::string stamp = now.ShortDate + "#" + now.LongTime;
+  if (number > 1) stamp += "#" + std::to_string(number);
   for (char& c : stamp)
     if (c == ':' || c == '/' || c == '\\' || c == '*' || c == '?' || c == '"' || c == '<' ||
         c == '>' || c == '|' || c == '\0')
@@ -63,28 +70,54 @@ TIoError TRunLog::Close(const platform::TDateTimeTexts& now, const std::string& 
   return File_.Close();
 }
 
-std::string UndoLine(const std::string& oldPath, const std::string& newPath) {
-  const std::string text = "ren \"" + newPath + "\" \"" + ExtractFileName(oldPath) + "\"";
+namespace {
+
+// A line of a command and a path or two, as it goes into the undo file: GBK when GBK holds
+// it exactly, else as it stands with the command in upper case (see run_files.h).
+std::string CommandLine(const std::string& command, const std::string& text) {
   std::string gbk;
-  if (platform::Utf8ToGbkExactly(text, gbk)) return gbk;
-  return "REN" + text.substr(3);
+  if (platform::Utf8ToGbkExactly(command + text, gbk)) return gbk;
+  std::string upper = command;
+  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return upper + text;
 }
 
+}  // namespace
+
+std::string UndoLine(const std::string& oldPath, const std::string& newPath) {
+  return CommandLine("ren", " \"" + newPath + "\" \"" + ExtractFileName(oldPath) + "\"");
+}
+
+std::string ReadOnlyLine(const std::string& oldPath) {
+  return CommandLine("attrib", " +r \"" + oldPath + "\"");
+}
+
+// The first free name of the run's time, taken by creating the file: two runs in the same
+// second get two files.
 TIoError TUndoBatch::Open(const std::string& folder, const platform::TDateTimeTexts& now) {
-  Path_ = folder + UndoBatchName(now);
-  if (auto err = File_.Open(Path_, platform::TTextFile::TMode::AppendOrCreate)) return err;
+  TIoError err;
+  for (int number = 1; number <= 1000; ++number) {
+    Path_ = folder + UndoBatchName(now, number);
+    err = File_.Open(Path_, platform::TTextFile::TMode::CreateNew);
+    if (err.Errno != EEXIST) break;
+  }
+  if (err) return err;
   return File_.WriteLine(Line("rem 执行日期时间：" + DateTimeText(now)));
 }
 
-TIoError TUndoBatch::Renaming(const std::string& oldPath, const std::string& newPath) {
-  SizeBeforeLine_ = File_.Size();
-  const TIoError err = File_.WriteLine(UndoLine(oldPath, newPath));
-  if (err && File_.IsOpen() && File_.Size() != SizeBeforeLine_) File_.Truncate(SizeBeforeLine_);
+TIoError TUndoBatch::Renaming(const std::string& oldPath, const std::string& newPath,
+                              bool readOnly) {
+  std::string lines = UndoLine(oldPath, newPath) + "\r\n";
+  if (readOnly) lines += ReadOnlyLine(oldPath) + "\r\n";
+  const uint64_t before = File_.Size();
+  const TIoError err = File_.Write(lines);
+  LineBytes_ = File_.Size() - before;
+  if (err && File_.IsOpen() && LineBytes_ > 0) File_.TakeBack(LineBytes_);
   return err;
 }
 
 TIoError TUndoBatch::Refused() {
-  return File_.Truncate(SizeBeforeLine_);
+  return File_.TakeBack(LineBytes_);
 }
 
 TIoError TUndoBatch::Close() {

@@ -22,8 +22,9 @@ inline constexpr const char* kRunLogName = "自动改名运行记录.txt";
 std::string RunFilesFolder(const std::string& desktopDir);
 
 // "撤销自动改名(" date "#" time ").bat", the time's ":" turned into "-", and every other
-// character a file name may not hold turned into "-" as well.
-std::string UndoBatchName(const platform::TDateTimeTexts& now);
+// character a file name may not hold turned into "-" as well. A number past 1 goes behind
+// the time: "#2", "#3", ..., for a run that finds the name taken.
+std::string UndoBatchName(const platform::TDateTimeTexts& now, int number = 1);
 
 class TRunLog {
  public:
@@ -42,17 +43,23 @@ class TRunLog {
 
 // The undo file's line for one rename, as it goes into the file.
 std::string UndoLine(const std::string& oldPath, const std::string& newPath);
+// The line after it that makes the file read-only again: `attrib +r "old path"`, all GBK or
+// all as it stands (then `ATTRIB`), as the ren line.
+std::string ReadOnlyLine(const std::string& oldPath);
 
 class TUndoBatch {
  public:
+  // Creates the run's own file: a name no other file has, made exclusively, so that no
+  // other run writes to it, nor this run to another's.
   platform::TIoError Open(const std::string& folder, const platform::TDateTimeTexts& now);
-  // `ren "new path" "old name"`: the file by its new full path, the old name without folder.
-  // Written for a rename about to be made, and in the file (handed to the kernel) before the
-  // rename: a process killed in between leaves a line whose new path names no file, which
-  // the reader skips, rather than a renamed file no line knows. A line a write error cut
-  // short is cut off again.
-  platform::TIoError Renaming(const std::string& oldPath, const std::string& newPath);
-  // Takes the line of the last Renaming back: the rename was refused. A run's undo file
+  // `ren "new path" "old name"`: the file by its new full path, the old name without folder;
+  // for a read-only file followed by its ReadOnlyLine. Written for a rename about to be made,
+  // and in the file (handed to the kernel) before the rename: a process killed in between
+  // leaves a line whose new path names no file, which the reader skips, rather than a renamed
+  // file no line knows. Lines a write error cut short are taken back.
+  platform::TIoError Renaming(const std::string& oldPath, const std::string& newPath,
+                              bool readOnly = false);
+  // Takes the lines of the last Renaming back: the rename was refused. A run's undo file
   // then holds exactly the renames made.
   platform::TIoError Refused();
   platform::TIoError Close();
@@ -62,7 +69,7 @@ class TUndoBatch {
  private:
   platform::TTextFile File_;
   std::string Path_;
-  uint64_t SizeBeforeLine_ = 0;
+  uint64_t LineBytes_ = 0;  // what the last Renaming wrote
 };
 
 }  // namespace tunaro::engine

@@ -4,8 +4,10 @@
 #include <iterator>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "engine/name_builder.h"
+#include "engine/simulated_files.h"
 #include "platform/codec.h"
 #include "platform/fs.h"
 #include "platform/fs_calls.h"
@@ -27,18 +29,34 @@ bool UsableOldName(std::string_view name) {
          name.find('\0') == std::string_view::npos;
 }
 
-bool StartsWithRen(std::string_view line) {
-  if (line.size() < 4) return false;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return lower(line[0]) == 'r' && lower(line[1]) == 'e' && lower(line[2]) == 'n' &&
-         (line[3] == ' ' || line[3] == '\t');
+// The line starts with the command (ASCII letter case ignored), then a blank or, where
+// `alone` allows, its end.
+bool StartsWithCommand(std::string_view line, std::string_view command, bool alone = false) {
+  if (line.size() < command.size()) return false;
+  for (size_t i = 0; i < command.size(); ++i)
+    if ((line[i] | 0x20) != command[i]) return false;
+  if (line.size() == command.size()) return alone;
+  return line[command.size()] == ' ' || line[command.size()] == '\t';
 }
 
-bool IsRemark(std::string_view line) {
-  if (line.size() < 3) return false;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return lower(line[0]) == 'r' && lower(line[1]) == 'e' && lower(line[2]) == 'm' &&
-         (line.size() == 3 || line[3] == ' ' || line[3] == '\t');
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// `attrib +r "old path"` after the step's own ren line.
+bool ParseReadOnly(std::string_view line, TUndoStep* step) {
+  std::string_view rest = Trimmed(line.substr(6));
+  if (step == nullptr || step->ReadOnly || rest.size() < 5 || (rest[0] != '+') ||
+      (rest[1] | 0x20) != 'r')
+    return false;
+  rest = Trimmed(rest.substr(2));
+  if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') return false;
+  const std::string_view path = rest.substr(1, rest.size() - 2);
+  if (path != step->OldPath && GbkReading(path) != step->OldPath) return false;
+  step->ReadOnly = true;
+  return true;
 }
 
 // `ren "A" "B"`: nothing inside the quotes is escaped, so every `" "` is a possible split
@@ -52,9 +70,7 @@ bool IsRemark(std::string_view line) {
 // After the two whole-line readings come the two with one text GBK and the other as it
 // stands, as undo files written before the per-line rule may hold.
 bool ParseRen(std::string_view line, TUndoStep& step) {
-  std::string_view rest = line.substr(4);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
+  const std::string_view rest = Trimmed(line.substr(4));
   if (rest.size() < 5 || rest.front() != '"' || rest.back() != '"') return false;
   const std::string_view inner = rest.substr(1, rest.size() - 2);
   const bool asItStands = line.substr(0, 3) == "REN";
@@ -73,7 +89,7 @@ bool ParseRen(std::string_view line, TUndoStep& step) {
     for (size_t r = 0; r < std::size(readings); ++r) {
       const std::string& newPath = *readings[r].first;
       const std::string& oldName = *readings[r].second;
-      if (newPath.empty() || !UsableOldName(oldName)) continue;
+      if (newPath.empty() || newPath[0] != '/' || !UsableOldName(oldName)) continue;
       bool seen = false;  // the same texts as an earlier reading: ASCII, or a text read alike
       for (size_t q = 0; q < r && !seen; ++q)
         seen = *readings[q].first == newPath && *readings[q].second == oldName;
@@ -91,31 +107,41 @@ bool ParseRen(std::string_view line, TUndoStep& step) {
   return bestScore >= 0;
 }
 
-// The file system as a dry run sees it: the real one, with the simulated renames applied.
-class TDryFiles {
- public:
-  bool Exists(const std::string& path) const {
-    if (Added_.count(path)) return true;
-    if (Removed_.count(path)) return false;
-    return platform::FileExists(path);
-  }
-  int Rename(const std::string& from, const std::string& to) {
-    if (!Exists(from)) return ENOENT;
-    if (from == to) return 0;
-    // A real file under another spelling of its own name is not in the way.
-    if (Exists(to) &&
-        (Added_.count(to) || Added_.count(from) || !platform::IsCaseOnlyRename(from, to)))
-      return EEXIST;
-    Added_.erase(from);
-    Removed_.insert(from);
-    Removed_.erase(to);
-    Added_.insert(to);
-    return 0;
-  }
-
- private:
-  std::unordered_set<std::string> Added_, Removed_;
+// Whether each step's file is under its old name already, or a killed rename left something
+// at its new name; found before anything changes (see ReplayUndoBatch).
+struct TStepState {
+  bool Back = false;
+  platform::TRenameLeftover Leftover = platform::TRenameLeftover::None;
 };
+
+std::vector<TStepState> StatesBeforeReplay(const TUndoBatchContent& batch) {
+  std::vector<TStepState> states(batch.Steps.size());
+  std::unordered_set<std::string> back;  // old paths that hold their step's file
+  for (size_t i = 0; i < batch.Steps.size(); ++i) {
+    const TUndoStep& step = batch.Steps[i];
+    TStepState& state = states[i];
+    state.Leftover = platform::FindRenameLeftover(step.OldPath, step.NewPath);
+    // An empty file is a placeholder only where the run stopped: an ended run removed its own.
+    const bool stopped = i + 1 == batch.Steps.size() && !batch.Closed;
+    if (state.Leftover == platform::TRenameLeftover::EmptyFile && !stopped)
+      state.Leftover = platform::TRenameLeftover::None;
+    state.Back = state.Leftover == platform::TRenameLeftover::None &&
+                 platform::FileExists(step.OldPath) &&
+                 (back.count(step.NewPath) || !platform::FileExists(step.NewPath));
+    if (state.Back || state.Leftover != platform::TRenameLeftover::None) back.insert(step.OldPath);
+  }
+  return states;
+}
+
+// Where a crash left a file on its way to another spelling of its own name; "" when nowhere.
+std::string CaseRenameLeftover(const std::string& oldPath) {
+  for (int attempt = 0; attempt < platform::kCaseRenameAttempts; ++attempt) {
+    std::string temporary = platform::CaseRenameTemporary(oldPath, attempt);
+    const int32_t attributes = platform::GetOwnAttributes(temporary);
+    if (attributes != -1 && (attributes & platform::faArchive)) return temporary;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -123,6 +149,7 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
   TUndoBatchContent batch;
   const bool lastLineCut = !bytes.empty() && bytes.back() != '\n';
   size_t lineNumber = 0;
+  bool afterRen = false;  // the line before was a step's, which an attrib line may follow
   while (!bytes.empty()) {
     ++lineNumber;
     const size_t end = bytes.find('\n');
@@ -133,7 +160,8 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
     while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))
       trimmed.remove_prefix(1);
     if (trimmed.empty()) continue;
-    if (IsRemark(trimmed)) {
+    if (StartsWithCommand(trimmed, "rem", true)) {
+      afterRen = false;
       // The closing line is the last `rem` after the commands; a later section (a second run
       // appended within the same second) opens again with its own `rem`.
       batch.Closed = trimmed.find(platform::Utf8ToGbk("操作完成")) != std::string_view::npos;
@@ -141,12 +169,16 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
     }
     TUndoStep step;
     step.LineNumber = lineNumber;
-    if (StartsWithRen(trimmed) && ParseRen(trimmed, step)) {
+    if (StartsWithCommand(trimmed, "ren") && ParseRen(trimmed, step)) {
       batch.Steps.push_back(std::move(step));
       batch.Closed = false;
-    } else {
-      batch.BadLines.push_back(lineNumber);
+      afterRen = true;
+      continue;
     }
+    if (!StartsWithCommand(trimmed, "attrib") ||
+        !ParseReadOnly(trimmed, afterRen ? &batch.Steps.back() : nullptr))
+      batch.BadLines.push_back(lineNumber);
+    afterRen = false;
   }
   // A run that was stopped while writing a line (a kill can cut a write where it crosses a
   // page) leaves that line without its end. Each line is written before its rename, so the
@@ -160,21 +192,38 @@ TUndoBatchContent ParseUndoBatch(std::string_view bytes) {
 
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
                        const std::function<void(const TUndoOutcome&)>& done) {
-  TDryFiles dry;
+  TSimulatedFiles dry;
   platform::ForgetFileSystemAbilities();
   auto exists = [&](const std::string& path) {
     return dryRun ? dry.Exists(path) : platform::FileExists(path);
   };
+  const std::vector<TStepState> states = StatesBeforeReplay(batch);
   size_t failed = 0;
-  for (auto it = batch.Steps.rbegin(); it != batch.Steps.rend(); ++it) {
-    if (!exists(it->NewPath) && exists(it->OldPath)) {
-      done({*it, 0, true});
-      continue;
+  for (size_t i = batch.Steps.size(); i-- > 0;) {
+    const TUndoStep& step = batch.Steps[i];
+    const TStepState& state = states[i];
+    int err = 0;
+    bool skipped = true;
+    if (state.Leftover != platform::TRenameLeftover::None) {
+      if (dryRun)
+        dry.Remove(step.NewPath);
+      else
+        err = platform::RemoveRenameLeftover(step.OldPath, step.NewPath, state.Leftover);
+    } else if (!state.Back && (exists(step.NewPath) || !exists(step.OldPath))) {
+      skipped = false;
+      std::string from = step.NewPath;
+      if (!exists(from) && !exists(step.OldPath)) {
+        const std::string temporary = CaseRenameLeftover(step.OldPath);
+        if (!temporary.empty()) from = temporary;
+      }
+      err = dryRun ? dry.CanRename(from, step.OldPath)
+                   : platform::RenameNoReplace(from, step.OldPath);
+      if (dryRun && err == 0) dry.Rename(from, step.OldPath);
     }
-    const int err = dryRun ? dry.Rename(it->NewPath, it->OldPath)
-                           : platform::RenameNoReplace(it->NewPath, it->OldPath);
+    if (err == 0 && step.ReadOnly && !dryRun)
+      err = platform::SetAttributes(step.OldPath, platform::faReadOnly);
     if (err != 0) ++failed;
-    done({*it, err, false});
+    done({step, err, skipped && err == 0});
   }
   return failed;
 }

@@ -1,5 +1,6 @@
 // Replays an undo batch file without a command shell: every `ren "new path" "old name"` line
-// renames the file back within its folder, never replacing a file.
+// renames the file back within its folder, never replacing a file, and an `attrib +r` line
+// after it makes the file read-only again.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@ struct TUndoStep {
   size_t LineNumber = 0;  // counted from 1
   std::string NewPath;    // the file as the run left it
   std::string OldPath;    // the folder of NewPath followed by the old name
+  bool ReadOnly = false;  // an `attrib +r "old path"` line follows: the file was read-only
 };
 
 struct TUndoBatchContent {
@@ -26,7 +28,9 @@ struct TUndoBatchContent {
 // Reads the batch file's bytes (CR LF or LF line ends). A `ren` line is GBK, or, where GBK
 // could not hold it exactly, the file system's bytes as they stand. Which of the two (and,
 // where the quoting is ambiguous because a name holds `" "`, which split) is settled by the
-// file system: the reading whose new path exists wins (the rules at ParseRen).
+// file system: the reading whose new path exists wins (the rules at ParseRen). Every path
+// the writer puts in is absolute: a line with a relative one is bad, as it would act on
+// whatever folder the replay runs in.
 TUndoBatchContent ParseUndoBatch(std::string_view bytes);
 
 struct TUndoOutcome {
@@ -40,10 +44,15 @@ struct TUndoOutcome {
 // returns. A dry run changes nothing and answers as the renames would, earlier steps
 // included. Calls `done` for every step; returns the number of failed steps.
 //
-// A step whose new path names no file while its old path does is skipped, not failed: the
-// run writes each line before its rename, so a run killed in between leaves such a line, and
-// a file already back under its old name needs nothing either. With neither path there the
-// file is gone, and that step fails (ENOENT).
+// A step whose file is under its old name already is skipped, not failed: its new path names
+// no file while its old path does (the run writes each line before its rename, so a run
+// killed in between leaves such a line), or, in a chain (k000 -> z, k001 -> k000, ...)
+// replayed again, the new path holds the file an earlier line's step has back. So is a
+// rename the run was killed in: the empty placeholder of its claim at the new path (on the
+// last line of a run that did not end), or a second hard link of the file there, which goes.
+// A file a crash left on its way to another spelling of its own name (CaseRenameTemporary)
+// comes back from there. With none of these the file is gone, and that step fails (ENOENT).
+// A step done or skipped makes its file read-only again where its line says so.
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
                        const std::function<void(const TUndoOutcome&)>& done);
 

@@ -87,15 +87,46 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 
 // Renames within one folder and never replaces an existing file, on every file system.
 // A new path equal to the old one byte for byte succeeds if the file exists and leaves it alone.
-// A new name that a case-insensitive file system takes for the file itself (IsCaseOnlyRename)
-// is not taken: the file gets the new spelling.
+// A new name that a case-insensitive file system takes for the file itself is not taken: the
+// file gets the new spelling. That is never inferred from the names: the file is renamed to
+// a temporary name in its folder first (CaseRenameTemporary), and from there to the new name,
+// again never replacing; a name that is another file's is still taken then, and the file goes
+// back.
+// A call that reports an error for a rename it made (a network share can) counts as made.
 // Returns 0 or the errno (EEXIST when the name is taken).
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath);
 
-// Whether both paths name one and the same directory entry, the new one differing only in
-// letter case, as a case-insensitive file system (exFAT, vfat, NTFS, SMB, ext4 casefold)
-// resolves it. Two hard links of one file are not one entry.
-bool IsCaseOnlyRename(const std::string& oldPath, const std::string& newPath);
+// Whether the new name may be the file's own in another letter case, worth the proof
+// RenameNoReplace makes: both in one folder, the names equal under a Unicode case fold, and
+// nothing in the two looks disproves it (size, time, type). Never a proof: the fold may be one
+// the file system does not make (K and the KELVIN SIGN), and two files may look alike.
+bool MayBeCaseOnlyRename(const std::string& oldPath, const std::string& newPath);
+
+// The name with every letter in upper case, as exFAT and NTFS compare names; bytes that are
+// not UTF-8 stay as they are.
+std::string UpperCaseName(std::string_view name);
+// Whether the folder's file system finds a name spelt in other letter case (exFAT, vfat, NTFS
+// with Windows names, SMB, ext4 casefold): asked by looking an entry up in another case,
+// without changing anything. False when neither an entry nor the folder's own name has
+// letters to try.
+bool FolderIgnoresCase(const std::string& folder);
+
+// The temporary names a case-only rename moves a file through: ".~" and the old name
+// (attempt 0), ".~1~" and the old name, ... up to kCaseRenameAttempts; ".~tunaro", ".~1~tunaro",
+// ... where the old name is too long to go behind. A file a crash leaves there is known by
+// its old name.
+inline constexpr int kCaseRenameAttempts = 10;
+std::string CaseRenameTemporary(const std::string& oldPath, int attempt);
+
+// What a rename stopped half-way (a killed process) leaves at the new name while the old
+// name still holds the file: the exclusive claim's empty placeholder, or a second hard link
+// of the file.
+enum class TRenameLeftover : uint8_t { None, EmptyFile, SecondLink };
+TRenameLeftover FindRenameLeftover(const std::string& oldPath, const std::string& newPath);
+// Removes such a leftover at the new name, looked at again right before: 0, EEXIST when it is
+// no longer what it was, or the errno of the unlink.
+int RemoveRenameLeftover(const std::string& oldPath, const std::string& newPath,
+                         TRenameLeftover leftover);
 
 bool FileExists(const std::string& path);
 
@@ -124,6 +155,10 @@ struct TReadableFile {
 };
 // Returns 0 or the errno; EACCES for anything that is not a regular file.
 int OpenRegularFile(const std::string& path, TReadableFile& file);
+// Reads up to `count` bytes at `offset` of an open file: the number read, or -1 with errno.
+int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count);
+// Closes a file OpenRegularFile opened.
+void CloseFile(int fd);
 // The name's own stamp and attributes, a link not followed. Returns 0 or the errno.
 int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes);
 // Opens the path as OpenRegularFile does and closes it again: 0, or the errno. `kind` says
@@ -144,7 +179,10 @@ std::string AbsolutePath(const std::string& path);
 // further writing and is kept, so that the caller can report it and still close.
 class TTextFile {
  public:
-  enum class TMode { Create, Append, AppendOrCreate, Replace };
+  // CreateNew appends to a file it makes itself, and fails with EEXIST when the name is
+  // taken. Replace writes a temporary file beside the path and puts it in the path's place
+  // only when Close finds every write done.
+  enum class TMode { Create, Append, AppendOrCreate, Replace, CreateNew };
 
   TTextFile() = default;
   // A Replace that was not closed leaves the old file as it was.
@@ -165,6 +203,10 @@ class TTextFile {
   // Cuts the file back to `size`, e.g. to take back a line that turned out false or that a
   // full disk cut short. Works after a write error too; the error stays.
   TIoError Truncate(uint64_t size);
+  // Takes back the last `count` bytes this object wrote, without touching what others wrote
+  // to the file since: the file is cut where they are still its end, else they become a
+  // remark line of blanks in place ("rem", blanks, CR LF).
+  TIoError TakeBack(uint64_t count);
   // Flushes and closes; a file that is not open closes without error.
   TIoError Close();
   bool IsOpen() const { return Fd_ >= 0; }

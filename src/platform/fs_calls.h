@@ -1,15 +1,28 @@
-// The system calls behind RenameNoReplace, in a table that tests may swap entries of, to make
-// a call fail as a given file system would (renameat2 without flags, no hard links, ...).
-// Each entry returns 0, or -1 with errno set, as the call it stands for.
+// The system calls behind the file services, in a table that tests may swap entries of, to
+// make a call fail as a given file system would (renameat2 without flags, no hard links, a
+// network share that reports an error for a rename it made, ...) or to act in the middle of
+// a rename. Each entry returns as the call it stands for: -1 with errno set on failure.
 #pragma once
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace tunaro::platform {
 
 struct TFsCalls {
   int (*RenameNoReplace)(const char* from, const char* to);  // renameat2(RENAME_NOREPLACE)
+  int (*RenameExchange)(const char* from, const char* to);   // renameat2(RENAME_EXCHANGE)
   int (*Rename)(const char* from, const char* to);
   int (*Link)(const char* from, const char* to);
   int (*Unlink)(const char* path);
+  // open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | flags, mode)
+  int (*CreateExclusive)(const char* path, int flags, mode_t mode);
+  int (*Lstat)(const char* path, struct stat* st);
+  int (*Fstat)(int fd, struct stat* st);
+  DIR* (*OpenDir)(const char* path);
+  ssize_t (*Pread)(int fd, void* buffer, size_t count, off_t offset);
+  int (*Close)(int fd);
 };
 
 // The table in use; the system's own calls unless a test put others in.

@@ -125,10 +125,10 @@ uint64_t HeadKey(const char* name, size_t length) {
 // in one buffer cost little more than the readdir loop itself.
 bool TDirReader::Open(const std::string& folder) {
   Close();
-  DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
+  DIR* dir = FsCalls().OpenDir(folder.empty() ? "/" : folder.c_str());
   if (dir == nullptr) return false;
   struct stat st;
-  if (fstat(dirfd(dir), &st) == 0) {
+  if (FsCalls().Fstat(dirfd(dir), &st) == 0) {
     HaveIdentity_ = true;
     Device_ = st.st_dev;
     Inode_ = st.st_ino;
@@ -248,6 +248,9 @@ namespace {
 int SystemRenameNoReplace(const char* from, const char* to) {
   return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
+int SystemRenameExchange(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+}
 int SystemRename(const char* from, const char* to) {
   return rename(from, to);
 }
@@ -257,6 +260,24 @@ int SystemLink(const char* from, const char* to) {
 int SystemUnlink(const char* path) {
   return unlink(path);
 }
+int SystemCreateExclusive(const char* path, int flags, mode_t mode) {
+  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | flags, mode);
+}
+int SystemLstat(const char* path, struct stat* st) {
+  return lstat(path, st);
+}
+int SystemFstat(int fd, struct stat* st) {
+  return fstat(fd, st);
+}
+DIR* SystemOpenDir(const char* path) {
+  return opendir(path);
+}
+ssize_t SystemPread(int fd, void* buffer, size_t count, off_t offset) {
+  return pread(fd, buffer, count, offset);
+}
+int SystemClose(int fd) {
+  return close(fd);
+}
 
 // What a file system refused, learned per device. Knowing too little or the wrong thing
 // (a device number reused by another mount) is never unsafe: every way of renaming below
@@ -264,6 +285,7 @@ int SystemUnlink(const char* path) {
 struct TRefused {
   bool NoReplaceFlag = false;
   bool HardLinks = false;
+  bool ExchangeFlag = false;
 };
 
 struct TAbilityCache {
@@ -334,6 +356,34 @@ bool LinksRefused(int err) {
   return err == EPERM || err == EOPNOTSUPP || err == ENOSYS;
 }
 
+// Errors after which the call may have been made all the same: a network share or a FUSE
+// server that did the work and lost the answer.
+bool OutcomeUnknown(int err) {
+  return err == EIO || err == EINTR || err == ETIMEDOUT || err == ESTALE || err == ENOTCONN ||
+         err == ECONNRESET || err == ECONNABORTED || err == EREMOTEIO;
+}
+
+bool Look(const std::string& path, struct stat& st) {
+  return FsCalls().Lstat(path.c_str(), &st) == 0;
+}
+
+bool Gone(const std::string& path) {
+  struct stat st;
+  return !Look(path, st) && errno == ENOENT;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return Look(a, x) && Look(b, y) && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// After an error whose outcome is unknown, the rename counts as made when the old name is
+// gone and the new one holds a file.
+bool MadeAnyway(int err, const std::string& oldPath, const std::string& newPath) {
+  struct stat st;
+  return OutcomeUnknown(err) && Gone(oldPath) && Look(newPath, st);
+}
+
 // One code point of UTF-8 at `at`, or -1 for a byte that does not start one.
 int32_t DecodeUtf8(std::string_view s, size_t& at) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
@@ -353,77 +403,193 @@ int32_t DecodeUtf8(std::string_view s, size_t& at) {
   return c;
 }
 
-// Names equal but for letter case: Unicode letters as the UTF-8 locale lowers them (ASCII
-// alone where that locale is missing); bytes that are not UTF-8 must be equal.
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-  const auto lower = [](int32_t c) -> int32_t {
-    if (c >= 'A' && c <= 'Z') return c + 32;
-    return utf8 != nullptr ? static_cast<int32_t>(towlower_l(static_cast<wint_t>(c), utf8)) : c;
-  };
-  size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const size_t i0 = i, j0 = j;
-    const int32_t x = DecodeUtf8(a, i), y = DecodeUtf8(b, j);
-    if (x < 0 || y < 0) {
-      if (a[i0] != b[j0]) return false;
-      i = i0 + 1;
-      j = j0 + 1;
-    } else if (x != y && lower(x) != lower(y)) {
-      return false;
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return;
+  }
+  const int length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+  out += static_cast<char>((0xF00 >> length) | (c >> (6 * (length - 1))));
+  for (int i = length - 2; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
+}
+
+// A letter beyond ASCII in the other case: as the process's locale maps it where that maps
+// such letters, else as C.UTF-8 does (made only then: glibc never frees what newlocale took
+// for LOCPATH), else not at all.
+wint_t CaseOf(wint_t c, bool upper) {
+  if (towupper(0xE5) == 0xC5) return upper ? towupper(c) : towlower(c);
+  static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+  if (utf8 == nullptr) return c;
+  return upper ? towupper_l(c, utf8) : towlower_l(c, utf8);
+}
+
+// Every letter in one case; bytes that are not UTF-8 stay.
+std::string CaseMapped(std::string_view name, bool upper) {
+  std::string out;
+  out.reserve(name.size());
+  for (size_t at = 0; at < name.size();) {
+    const size_t start = at;
+    const int32_t c = DecodeUtf8(name, at);
+    if (c < 0) {
+      out += name[at++];
+      continue;
     }
+    wint_t mapped = static_cast<wint_t>(c);
+    if (c < 0x80)
+      mapped = upper ? (c >= 'a' && c <= 'z' ? c - 32 : c) : (c >= 'A' && c <= 'Z' ? c + 32 : c);
+    else
+      mapped = CaseOf(mapped, upper);
+    if (mapped == static_cast<wint_t>(c))
+      out.append(name.substr(start, at - start));
+    else
+      AppendUtf8(out, mapped);
   }
-  return i == a.size() && j == b.size();
+  return out;
 }
 
-// Whether the folder lists `name` spelt exactly so, and whether it lists `other` so.
-void ListedExactly(const std::string& folder, std::string_view name, std::string_view other,
-                   bool& hasName, bool& hasOther) {
-  hasName = hasOther = false;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const dirent* d = readdir(dir)) {
-    if (name == d->d_name) hasName = true;
-    if (other == d->d_name) hasOther = true;
-  }
-  closedir(dir);
+std::string_view NameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string_view(path)
+                                    : std::string_view(path).substr(slash + 1);
 }
 
-// The error a refusing call gave, unless the taken name is the file's own in another case:
-// then the file gets the new spelling.
-int TakenUnlessCaseOnly(int err, const std::string& oldPath, const std::string& newPath) {
-  if (err != EEXIST || !IsCaseOnlyRename(oldPath, newPath)) return err;
-  return FsCalls().Rename(oldPath.c_str(), newPath.c_str()) == 0 ? 0 : errno;
+// Both paths in one folder, the names equal under either case mapping.
+bool FoldEqual(const std::string& a, const std::string& b) {
+  const size_t slash = a.find_last_of('/');
+  if (slash != b.find_last_of('/') ||
+      (slash != std::string::npos && a.compare(0, slash, b, 0, slash) != 0))
+    return false;
+  const std::string_view x = NameOf(a), y = NameOf(b);
+  return CaseMapped(x, true) == CaseMapped(y, true) || CaseMapped(x, false) == CaseMapped(y, false);
+}
+
+// Whether the name holds the placeholder made: the same file, still empty.
+bool StillPlaceholder(const std::string& path, const struct stat& made) {
+  struct stat now;
+  return Look(path, now) && S_ISREG(now.st_mode) && now.st_size == 0 && now.st_dev == made.st_dev &&
+         now.st_ino == made.st_ino;
+}
+
+// A hard link under the new name, then the old name dropped. The link's errno when it is
+// refused, so that the caller can tell a refusal.
+int RenameByLink(const std::string& oldPath, const std::string& newPath) {
+  const TFsCalls& calls = FsCalls();
+  if (calls.Link(oldPath.c_str(), newPath.c_str()) != 0) {
+    const int err = errno;
+    if (!OutcomeUnknown(err) || !SameFile(oldPath, newPath)) return err;
+  }
+  if (calls.Unlink(oldPath.c_str()) == 0) return 0;
+  const int err = errno;
+  if (OutcomeUnknown(err) && Gone(oldPath)) return 0;
+  // The file keeps its old name; the new one goes again while it is still a link of it.
+  if (SameFile(oldPath, newPath)) calls.Unlink(newPath.c_str());
+  return err;
 }
 
 // Where neither the flag nor hard links are there: the new name is claimed by creating it
-// exclusively, as an empty placeholder, and the file is renamed over the placeholder.
-// The race that remains: another process that deletes the placeholder and puts a file of its
-// own under the name in the moment between the two calls has that file replaced. rename()
-// cannot say "only over this file"; the window is two system calls wide and needs a process
-// that deletes a file it did not make. A crash in it leaves the empty placeholder beside the
-// untouched file.
-int RenameOverPlaceholder(const std::string& oldPath, const std::string& newPath) {
-  const int fd = open(newPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return TakenUnlessCaseOnly(errno, oldPath, newPath);
-  struct stat placeholder;
-  const bool known = fstat(fd, &placeholder) == 0;
-  close(fd);
-  if (FsCalls().Rename(oldPath.c_str(), newPath.c_str()) == 0) return 0;
+// exclusively, as an empty placeholder, and the file is put in its place: by RENAME_EXCHANGE
+// where the file system has it (the placeholder then goes from the old name), else by
+// rename() over it. Either way the placeholder must still be the empty file made, looked at
+// right before rename() and right after the exchange: a writer that opened the name with
+// O_TRUNC in between (cp, a shell's >, a download) made it its own, and the name is taken.
+// What remains is a writer that opens the name before the rename and writes only after that
+// last look: it writes into a file no name holds any more. A crash in between leaves the
+// empty placeholder beside the untouched file (the undo knows it).
+int RenameOverPlaceholder(const std::string& oldPath, const std::string& newPath, bool known,
+                          dev_t device, bool exchangeRefused) {
+  const TFsCalls& calls = FsCalls();
+  const char* from = oldPath.c_str();
+  const char* to = newPath.c_str();
+  const int fd = calls.CreateExclusive(to, 0, 0600);
+  if (fd < 0) return errno;
+  // Held open up to the last look: FUSE file systems that number names as they are looked
+  // up (exfat-fuse) keep the number of an open file.
+  struct stat made;
+  if (calls.Fstat(fd, &made) != 0) {
+    const int err = errno;
+    calls.Close(fd);
+    return err;
+  }
+  if (!exchangeRefused) {
+    const int err = calls.RenameExchange(from, to) == 0 ? 0 : errno;
+    if (err == 0 || OutcomeUnknown(err)) {
+      const bool swapped = StillPlaceholder(oldPath, made);
+      calls.Close(fd);
+      if (swapped) {
+        calls.Unlink(from);
+        return 0;
+      }
+      if (err == 0)  // what came back was written to or replaced: the name is another's
+        return calls.RenameExchange(from, to) == 0 ? EEXIST : errno;
+      if (StillPlaceholder(newPath, made)) calls.Unlink(to);
+      return err;
+    }
+    if (!FlagRefused(err)) {
+      calls.Close(fd);
+      if (StillPlaceholder(newPath, made)) calls.Unlink(to);
+      return err;
+    }
+    if (known) LearnRefused(device, &TRefused::ExchangeFlag);
+  }
+  const bool ours = StillPlaceholder(newPath, made);
+  calls.Close(fd);
+  if (!ours) return EEXIST;
+  if (calls.Rename(from, to) == 0) return 0;
   const int err = errno;
-  // Only the placeholder goes: a network share may report an error for a rename it did, and
+  // Only the placeholder goes: a network share may report an error for a rename it made, and
   // then the name holds the file itself.
-  struct stat now;
-  if (known && lstat(newPath.c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
-      now.st_dev == placeholder.st_dev && now.st_ino == placeholder.st_ino)
-    FsCalls().Unlink(newPath.c_str());
+  if (StillPlaceholder(newPath, made))
+    calls.Unlink(to);
+  else if (MadeAnyway(err, oldPath, newPath))
+    return 0;
+  return err;
+}
+
+// Three ways that cannot replace, in this order, each tried on a file system until it refuses:
+// renameat2 with RENAME_NOREPLACE; a hard link under the new name and then the old name
+// dropped; and a placeholder claimed exclusively (see above).
+int RenameWithoutReplacing(const std::string& oldPath, const std::string& newPath) {
+  dev_t device = 0;
+  const bool known = FolderDevice(oldPath, device);
+  const TRefused refused = known ? RefusedOn(device) : TRefused{};
+  if (!refused.NoReplaceFlag) {
+    if (FsCalls().RenameNoReplace(oldPath.c_str(), newPath.c_str()) == 0) return 0;
+    const int err = errno;
+    if (!FlagRefused(err)) return MadeAnyway(err, oldPath, newPath) ? 0 : err;
+    if (known) LearnRefused(device, &TRefused::NoReplaceFlag);
+  }
+  if (!refused.HardLinks) {
+    const int err = RenameByLink(oldPath, newPath);
+    if (!LinksRefused(err)) return err;
+    if (known) LearnRefused(device, &TRefused::HardLinks);
+  }
+  return RenameOverPlaceholder(oldPath, newPath, known, device, refused.ExchangeFlag);
+}
+
+// The taken name may be the file's own in another letter case. The file goes to a temporary
+// name first, and from there to the new name, again never replacing: a new name that another
+// file holds is still taken then, and the file goes back. (Looking at the new name in between
+// would not do: FUSE keeps a name looked up for a while, and the exclusive calls alone ask
+// the file system again.)
+int RenameCaseOnly(const std::string& oldPath, const std::string& newPath) {
+  std::string temporary;
+  int err = EEXIST;
+  for (int attempt = 0; err == EEXIST && attempt < kCaseRenameAttempts; ++attempt) {
+    temporary = CaseRenameTemporary(oldPath, attempt);
+    err = RenameWithoutReplacing(oldPath, temporary);
+  }
+  if (err != 0) return err;
+  err = RenameWithoutReplacing(temporary, newPath);
+  if (err != 0) RenameWithoutReplacing(temporary, oldPath);
   return err;
 }
 
 }  // namespace
 
 TFsCalls SystemFsCalls() {
-  return {SystemRenameNoReplace, SystemRename, SystemLink, SystemUnlink};
+  return {SystemRenameNoReplace, SystemRenameExchange,  SystemRename, SystemLink,
+          SystemUnlink,          SystemCreateExclusive, SystemLstat,  SystemFstat,
+          SystemOpenDir,         SystemPread,           SystemClose};
 }
 
 TFsCalls& FsCalls() {
@@ -438,71 +604,94 @@ void ForgetFileSystemAbilities() {
   cache.HaveLast = false;
 }
 
-bool IsCaseOnlyRename(const std::string& oldPath, const std::string& newPath) {
-  const size_t slash = oldPath.find_last_of('/');
-  const size_t newSlash = newPath.find_last_of('/');
-  if (oldPath == newPath || slash != newSlash ||
-      (slash != std::string::npos && oldPath.compare(0, slash, newPath, 0, slash) != 0))
-    return false;
-  struct stat a, b;
-  if (lstat(oldPath.c_str(), &a) != 0 || lstat(newPath.c_str(), &b) != 0 || a.st_dev != b.st_dev)
-    return false;
-  // One inode with one name: the file system found the file itself under the new name.
-  if (a.st_ino == b.st_ino && a.st_nlink == 1) return true;
-  const size_t from = slash == std::string::npos ? 0 : slash + 1;
-  const std::string_view oldName = std::string_view(oldPath).substr(from);
-  const std::string_view newName = std::string_view(newPath).substr(from);
-  if (!EqualIgnoringCase(oldName, newName)) return false;
-  // Hard links share the inode; FUSE file systems without inode numbers of their own
-  // (exfat-fuse, sshfs) number each name apart. Either way the folder decides: the file
-  // itself is listed under its old spelling and nothing under the new one, which only a
-  // case-insensitive lookup then resolves. A folder read per such rename, on those alone.
-  if (a.st_ino != b.st_ino &&
-      (a.st_mode != b.st_mode || a.st_size != b.st_size || a.st_nlink != b.st_nlink ||
-       a.st_mtim.tv_sec != b.st_mtim.tv_sec || a.st_mtim.tv_nsec != b.st_mtim.tv_nsec))
-    return false;
-  bool hasOld = false, hasNew = false;
-  ListedExactly(FolderOf(oldPath), oldName, newName, hasOld, hasNew);
-  return hasOld && !hasNew;
-}
-
-// Three ways that cannot replace, in this order, each tried on a file system until it refuses:
-// renameat2 with RENAME_NOREPLACE; a hard link under the new name and then the old name
-// dropped; and a placeholder claimed exclusively and renamed over (see above).
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath) {
   if (oldPath == newPath) {
     struct stat st;
-    return lstat(oldPath.c_str(), &st) == 0 ? 0 : errno;
+    return Look(oldPath, st) ? 0 : errno;
   }
-  const TFsCalls& calls = FsCalls();
-  const char* from = oldPath.c_str();
-  const char* to = newPath.c_str();
-  dev_t device = 0;
-  const bool known = FolderDevice(oldPath, device);
-  const TRefused refused = known ? RefusedOn(device) : TRefused{};
-  if (!refused.NoReplaceFlag) {
-    if (calls.RenameNoReplace(from, to) == 0) return 0;
-    const int err = errno;
-    if (!FlagRefused(err)) return TakenUnlessCaseOnly(err, oldPath, newPath);
-    if (known) LearnRefused(device, &TRefused::NoReplaceFlag);
+  const int err = RenameWithoutReplacing(oldPath, newPath);
+  if (err != EEXIST || !MayBeCaseOnlyRename(oldPath, newPath)) return err;
+  return RenameCaseOnly(oldPath, newPath);
+}
+
+bool MayBeCaseOnlyRename(const std::string& oldPath, const std::string& newPath) {
+  struct stat a, b;
+  if (oldPath == newPath || !FoldEqual(oldPath, newPath) || !Look(oldPath, a) ||
+      !Look(newPath, b) || a.st_dev != b.st_dev)
+    return false;
+  // FUSE file systems without inode numbers of their own (exfat-fuse, sshfs) number each
+  // name apart: then what differs tells two files apart, and nothing proves them one.
+  return a.st_ino == b.st_ino ||
+         (a.st_mode == b.st_mode && a.st_size == b.st_size && a.st_nlink == b.st_nlink &&
+          a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec);
+}
+
+std::string UpperCaseName(std::string_view name) {
+  return CaseMapped(name, true);
+}
+
+bool FolderIgnoresCase(const std::string& folder) {
+  const std::string dir = folder.empty() ? "/" : folder;
+  std::vector<std::string> names;
+  if (DIR* d = FsCalls().OpenDir(dir.c_str())) {
+    while (const dirent* e = readdir(d)) names.emplace_back(e->d_name);
+    closedir(d);
   }
-  if (!refused.HardLinks) {
-    if (calls.Link(from, to) == 0) {
-      if (calls.Unlink(from) == 0) return 0;
-      const int err = errno;
-      calls.Unlink(to);  // undo the link; the file keeps its old name
-      return err;
-    }
-    const int err = errno;
-    if (!LinksRefused(err)) return TakenUnlessCaseOnly(err, oldPath, newPath);
-    if (known) LearnRefused(device, &TRefused::HardLinks);
+  std::sort(names.begin(), names.end());
+  const auto otherCase = [](const std::string& name) {
+    std::string other = CaseMapped(name, true);
+    return other != name ? other : CaseMapped(name, false);
+  };
+  const std::string base = dir.back() == '/' ? dir : dir + "/";
+  for (const std::string& name : names) {
+    const std::string other = otherCase(name);
+    if (other == name || std::binary_search(names.begin(), names.end(), other)) continue;
+    struct stat st;
+    return Look(base + other, st);
   }
-  return RenameOverPlaceholder(oldPath, newPath);
+  // No entry to try: the folder's own name, in its parent on the same file system.
+  struct stat self, found;
+  const std::string trimmed = base.substr(0, base.size() - 1);
+  const std::string name(NameOf(trimmed));
+  const std::string other = otherCase(name);
+  return !name.empty() && other != name && stat(dir.c_str(), &self) == 0 &&
+         Look(FolderOf(trimmed) + "/" + other, found) && S_ISDIR(found.st_mode) &&
+         found.st_dev == self.st_dev;
+}
+
+std::string CaseRenameTemporary(const std::string& oldPath, int attempt) {
+  const std::string_view name = NameOf(oldPath);
+  std::string temporary = oldPath.substr(0, oldPath.size() - name.size()) + ".~";
+  if (attempt > 0) temporary += std::to_string(attempt) + "~";
+  if (temporary.size() - (oldPath.size() - name.size()) + name.size() <= NAME_MAX)
+    return temporary.append(name);
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a: the same name gives the same temporary
+  for (const unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return temporary + "tunaro-" + hex;
+}
+
+TRenameLeftover FindRenameLeftover(const std::string& oldPath, const std::string& newPath) {
+  struct stat o, n;
+  // A name in other case may be the file's own: nothing of it is left over.
+  if (FoldEqual(oldPath, newPath) || !Look(oldPath, o) || !Look(newPath, n))
+    return TRenameLeftover::None;
+  if (o.st_dev == n.st_dev && o.st_ino == n.st_ino)
+    return n.st_nlink > 1 ? TRenameLeftover::SecondLink : TRenameLeftover::None;
+  return S_ISREG(n.st_mode) && n.st_size == 0 ? TRenameLeftover::EmptyFile : TRenameLeftover::None;
+}
+
+int RemoveRenameLeftover(const std::string& oldPath, const std::string& newPath,
+                         TRenameLeftover leftover) {
+  if (leftover == TRenameLeftover::None || FindRenameLeftover(oldPath, newPath) != leftover)
+    return EEXIST;
+  return FsCalls().Unlink(newPath.c_str()) == 0 ? 0 : errno;
 }
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return lstat(path.c_str(), &st) == 0;
+  return Look(path, st);
 }
 
 namespace {
@@ -520,7 +709,7 @@ TFileStamp StampOf(const struct stat& st) {
 
 int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttributes) {
   struct stat own;
-  if (lstat(path.c_str(), &own) != 0) return errno;
+  if (!Look(path, own)) return errno;
   stamp = StampOf(own);
   ownAttributes = AttributesFromMode(own.st_mode, path);
   return 0;
@@ -529,7 +718,7 @@ int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttribute
 int OpenRegularFile(const std::string& path, TReadableFile& file) {
   file = {};
   struct stat own;
-  if (lstat(path.c_str(), &own) != 0) return errno;
+  if (!Look(path, own)) return errno;
   struct stat target = own;
   if (S_ISLNK(own.st_mode) && stat(path.c_str(), &target) != 0) return errno;
   if (!S_ISREG(target.st_mode)) return EACCES;
@@ -571,8 +760,16 @@ int ReadRegularFile(const std::string& path, std::string& bytes) {
     if (n <= 0) break;
     bytes.append(buf, static_cast<size_t>(n));
   }
-  close(file.Fd);
+  CloseFile(file.Fd);
   return err;
+}
+
+int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count) {
+  return FsCalls().Pread(fd, buffer, count, static_cast<off_t>(offset));
+}
+
+void CloseFile(int fd) {
+  FsCalls().Close(fd);
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -649,12 +846,13 @@ TIoError TTextFile::Open(const std::string& path, TMode mode) {
   }
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   flags |= mode == TMode::Create || replace ? O_TRUNC : O_APPEND;
-  Fd_ = open(path.c_str(), flags, 0666);
+  Fd_ = mode == TMode::CreateNew ? FsCalls().CreateExclusive(path.c_str(), O_APPEND, 0666)
+                                 : open(path.c_str(), flags, 0666);
   if (Fd_ < 0) {
     Error_ = {errno, path};
   } else {
     struct stat st {};
-    if (fstat(Fd_, &st) == 0) Size_ = static_cast<uint64_t>(st.st_size);
+    if (FsCalls().Fstat(Fd_, &st) == 0) Size_ = static_cast<uint64_t>(st.st_size);
   }
   return Error_;
 }
@@ -703,6 +901,43 @@ TIoError TTextFile::Truncate(uint64_t size) {
   }
   Size_ = size;
   return Error_;
+}
+
+TIoError TTextFile::TakeBack(uint64_t count) {
+  if (Fd_ < 0) return Error_ ? Error_ : TIoError{EBADF, Path_};
+  const auto failed = [this] {
+    const TIoError err{errno, Path_};
+    if (!Error_) Error_ = err;
+    return err;
+  };
+  // The descriptor's offset is where this object's last write ended, whoever wrote after.
+  const off_t end = lseek(Fd_, 0, SEEK_CUR);
+  struct stat st;
+  if (end < 0 || FsCalls().Fstat(Fd_, &st) != 0) return failed();
+  count = std::min(count, static_cast<uint64_t>(end));
+  const off_t from = end - static_cast<off_t>(count);
+  if (st.st_size == end) {
+    const uint64_t size = Size_ - std::min(Size_, count);
+    if (const TIoError err = Truncate(static_cast<uint64_t>(from))) return err;
+    Size_ = size;
+    return Error_;
+  }
+  std::string blanks(count, ' ');
+  if (count >= 5) blanks.replace(0, 3, "rem").replace(count - 2, 2, "\r\n");
+  // pwrite ignores the offset of a descriptor opened for appending.
+  const int flags = fcntl(Fd_, F_GETFL);
+  fcntl(Fd_, F_SETFL, flags & ~O_APPEND);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n =
+        pwrite(Fd_, blanks.data() + done, count - done, from + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  const TIoError err = done < count ? failed() : Error_;
+  fcntl(Fd_, F_SETFL, flags);
+  return err;
 }
 
 TIoError TTextFile::Close() {

@@ -40,7 +40,8 @@ int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
   }
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = ::pread(Fd_, out + done, count - done, offset + static_cast<int64_t>(done));
+    const int64_t n =
+        platform::ReadFileAt(Fd_, offset + static_cast<int64_t>(done), out + done, count - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -98,7 +99,7 @@ bool TReadOnlyFile::ReadExact(void* buffer, size_t count) {
 }
 
 void TReadOnlyFile::Close() {
-  if (Fd_ >= 0) ::close(Fd_);
+  if (Fd_ >= 0) platform::CloseFile(Fd_);
   Fd_ = -1;
   Size_ = 0;
   Position_ = 0;

@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 
 #include "engine/run_files.h"
 #include "engine/scan.h"
+#include "engine/undo_replay.h"
 #include "platform/codec.h"
+#include "platform/fs_calls.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -139,7 +144,8 @@ TEST_F(RenameRunTest, MixedOutcomesAreCountedLoggedAndUndoable) {
   EXPECT_NE(undo.find("ren \"" + Music / "A - One.mp3" + "\" \"1.mp3\"\r\n"), std::string::npos);
   EXPECT_NE(undo.find("ren \"" + Music / "A - Locked.mp3" + "\" \"4.mp3\"\r\n"), std::string::npos);
   EXPECT_EQ(undo.substr(undo.size() - 14), Utf8ToGbk("rem 操作完成") + "\r\n");
-  EXPECT_EQ(std::count(undo.begin(), undo.end(), '\n'), 4);  // no line for the taken name
+  EXPECT_NE(undo.find("attrib +r \"" + Music / "4.mp3" + "\"\r\n"), std::string::npos);
+  EXPECT_EQ(std::count(undo.begin(), undo.end(), '\n'), 5);  // no line for the taken name
 }
 
 TEST_F(RenameRunTest, NothingCheckedVisitsAllAndWritesOnlyFrames) {
@@ -219,8 +225,10 @@ TEST_F(RenameRunTest, DryRunGivesTheRunsReasons) {
   Music.Write("g.mp3", TaggedMp3(std::string(30, 'x'), std::string(30, 'y')));
   Music.Write("h.mp3", TaggedMp3("H", "I"));
   Music.Write("i.mp3", TaggedMp3("/", "?"));  // blanks alone once filtered
-  ListAndCheck(
-      {"HIHIHIHIH.mp3", "a.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3", "g.mp3", "h.mp3", "i.mp3"});
+  Music.Write("j\nren \"victim.txt\" \"pwned.mp3\".mp3", TaggedMp3("L", "F"));  // kept log
+  Settings.KeepLog = true;
+  ListAndCheck({"HIHIHIHIH.mp3", "a.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3", "g.mp3", "h.mp3",
+                "i.mp3", "j\nren \"victim.txt\" \"pwned.mp3\".mp3"});
   Host.List.Append(Music.Write("notes.txt", TaggedMp3("N", "O")));
   Host.List.SetChecked(Host.List.Count() - 1, true);
 
@@ -233,8 +241,10 @@ TEST_F(RenameRunTest, DryRunGivesTheRunsReasons) {
   EXPECT_EQ(Host.Outcomes, dry);
   std::vector<TFailReason> reasons;
   for (const auto& o : dry) reasons.push_back(o.Reason);
-  EXPECT_EQ(reasons, (std::vector<TFailReason>{None, NameTaken, None, NameTakenInRun, EmptyFields,
-                                               NoTagData, NameTooLong, None, EmptyName, NoReader}));
+  EXPECT_EQ(reasons,
+            (std::vector<TFailReason>{None, NameTaken, None, NameTakenInRun, EmptyFields, NoTagData,
+                                      NameTooLong, None, EmptyName, LineBreak, NoReader}));
+  EXPECT_EQ(Log().find("\nren "), std::string::npos);
 }
 
 // A link has no mode of its own: renaming it must leave its read-only target alone, also
@@ -253,6 +263,57 @@ TEST_F(RenameRunTest, RenamingALinkLeavesItsReadOnlyTargetAlone) {
   // Without a reader's look first, the run asks the name itself.
   EXPECT_EQ(platform::GetOwnAttributes(Music / "A - B.mp3") & platform::faReadOnly, 0);
   EXPECT_NE(platform::GetAttributes(Music / "A - B.mp3") & platform::faReadOnly, 0);
+}
+
+// The flag is cleared only right before a rename that is made, put back when the rename is
+// refused, and the undo file sets it again.
+TEST_F(RenameRunTest, AReadOnlyFlagGoesOnlyWithARenameAndComesBackWithTheUndo) {
+  Music.Write("A - Taken.mp3", "the file that holds the name");
+  for (const char* name : {"refused.mp3", "renamed.mp3", "taken.mp3"}) {
+    const std::string stem = std::string(name).substr(0, std::strlen(name) - 4);
+    Music.Write(name, TaggedMp3("A", stem == "taken" ? "Taken" : stem));
+    ASSERT_EQ(chmod((Music / name).c_str(), 0444), 0);
+  }
+  Settings.CreateUndoBatch = true;
+  ListAndCheck({"refused.mp3", "renamed.mp3", "taken.mp3"});
+  platform::FsCalls().RenameNoReplace = [](const char* from, const char* to) {
+    errno = EACCES;
+    return std::string_view(from).ends_with("/refused.mp3")
+               ? -1
+               : platform::SystemFsCalls().RenameNoReplace(from, to);
+  };
+  const platform::TIoError error = Run();
+  platform::FsCalls() = platform::SystemFsCalls();
+  ASSERT_FALSE(error);
+  const auto mode = [](const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+  };
+  EXPECT_EQ(mode(Music / "refused.mp3"), 0444u);
+  EXPECT_EQ(mode(Music / "taken.mp3"), 0444u);
+  EXPECT_EQ(mode(Music / "A - renamed.mp3"), 0644u);
+  EXPECT_EQ(ReplayUndoBatch(ParseUndoBatch(Undo()), false, [](const TUndoOutcome&) {}), 0u);
+  EXPECT_EQ(mode(Music / "renamed.mp3"), 0444u);
+}
+
+// Two runs in the same second each write a file of their own; a line taken back leaves what
+// another writer appended.
+TEST(UndoBatch, EachRunHasItsOwnFileAndTakesBackOnlyItsOwnLine) {
+  TTempDir desktop;
+  TUndoBatch first, second;
+  ASSERT_FALSE(first.Open(RunFilesFolder(desktop.Path()), kNow));
+  ASSERT_FALSE(second.Open(RunFilesFolder(desktop.Path()), kNow));
+  EXPECT_EQ(first.Path(), desktop / UndoBatchName(kNow));
+  EXPECT_EQ(second.Path(), desktop / "撤销自动改名(2002-12-31#9-05-07#2).bat");
+  ASSERT_FALSE(first.Renaming("/m/a.mp3", "/m/b.mp3"));
+  std::ofstream(first.Path(), std::ios::app) << "rem another writer\r\n";
+  ASSERT_FALSE(first.Refused());
+  ASSERT_FALSE(first.Renaming("/m/c.mp3", "/m/d.mp3"));
+  ASSERT_FALSE(first.Refused());
+  ASSERT_FALSE(first.Close());
+  const std::string bytes = ReadFile(first.Path());
+  EXPECT_TRUE(ParseUndoBatch(bytes).Steps.empty()) << bytes;
+  EXPECT_NE(bytes.find("\r\nrem another writer\r\n"), std::string::npos) << bytes;
 }
 
 TEST_F(RenameRunTest, TwoRunsAppendTwoLogSections) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -108,10 +109,14 @@ TEST(UndoBatchParse, FlagsBadLinesAndAMissingClosingLine) {
       "ren \"/m/a.mp3\" \"\"\r\n"          // no old name
       "ren \"/m/a.mp3\" \"c/d.mp3\"\r\n"   // would leave the folder
       "ren /m/a.mp3 b.mp3\r\n"             // unquoted
-      "REN \"/m/x.mp3\" \"y.mp3\"\n");     // LF only, upper case: still a command
-  EXPECT_EQ(batch.BadLines, (std::vector<size_t>{3, 4, 5, 6, 7}));
+      "ren \"a.mp3\" \"b.mp3\"\r\n"        // relative: would act where the replay runs
+      "attrib +r \"/m/a.mp3\"\r\n"         // no ren line of its own before
+      "REN \"/m/x.mp3\" \"y.mp3\"\n"       // LF only, upper case: still a command
+      "ATTRIB +R \"/m/y.mp3\"\n");         // the file was read-only
+  EXPECT_EQ(batch.BadLines, (std::vector<size_t>{3, 4, 5, 6, 7, 8, 9}));
   ASSERT_EQ(batch.Steps.size(), 1u);
   EXPECT_EQ(batch.Steps[0].OldPath, "/m/y.mp3");
+  EXPECT_TRUE(batch.Steps[0].ReadOnly);
   EXPECT_FALSE(batch.Closed);
 }
 
@@ -304,6 +309,45 @@ TEST_F(UndoReplayTest, DryRunSeesItsOwnEarlierSteps) {
   EXPECT_EQ(dry.Outcomes[1].second, ENOENT);  // b is gone by then
   const TReplay real = Replay(bytes, false);
   EXPECT_EQ(real.Outcomes, dry.Outcomes);
+}
+
+// A run over a chain (k0 -> z, k1 -> k0, ...) killed inside its fourth rename leaves that
+// rename half made: the claim's empty placeholder at k2, or a second link of k3 there, or
+// nothing. The undo takes that rename for one that did not happen and brings every file back;
+// a second replay finds nothing to do.
+TEST_F(UndoReplayTest, AKilledRenameInAChainIsOneThatDidNotHappen) {
+  enum TLeft { Placeholder, SecondLink, Nothing };
+  for (const TLeft left : {Placeholder, SecondLink, Nothing}) {
+    SCOPED_TRACE(left);
+    TTempDir dir;
+    std::vector<std::string> lines{"rem start"};
+    for (int i = 0; i < 6; ++i) {
+      const std::string name = "k" + std::to_string(i),
+                        to = i == 0 ? "z" : "k" + std::to_string(i - 1);
+      dir.Write(i < 3 ? to : name, name);
+      if (i < 4) lines.push_back("ren \"" + (dir / to) + "\" \"" + name + "\"");
+    }
+    if (left == Placeholder) dir.Write("k2", "");
+    if (left == SecondLink) {
+      ASSERT_EQ(link((dir / "k3").c_str(), (dir / "k2").c_str()), 0);
+    }
+    const std::string bytes = Batch(lines);
+    for (const bool dryRun : {true, false, false}) {
+      const TReplay r = Replay(bytes, dryRun);
+      EXPECT_EQ(r.Failed, 0u) << dryRun;
+    }
+    for (int i = 0; i < 6; ++i)
+      EXPECT_EQ(ReadFile(dir / ("k" + std::to_string(i))), "k" + std::to_string(i));
+    EXPECT_EQ(dir.List().size(), 6u);
+  }
+}
+
+// Killed on its way to another spelling of its own name, a file waits under its temporary
+// name, where the undo finds it.
+TEST_F(UndoReplayTest, AFileLeftOnItsWayToAnotherSpellingComesBack) {
+  Dir.Write(".~old.mp3", "renamed");
+  EXPECT_EQ(Replay(Batch({"ren \"" + (Dir / "Old.mp3") + "\" \"old.mp3\""}), false).Failed, 0u);
+  EXPECT_EQ(Dir.List(), std::vector<std::string>{"old.mp3"});
 }
 
 // The whole road on real files: rename with the undo option, replay the batch file with the

@@ -20,23 +20,35 @@ using test::ReadFile;
 using test::TTempDir;
 
 // Errno the first call of each fails with, 0 for none: a call is made once per rename, but
-// for unlink, whose second call (the clean-up) then runs for real.
+// for unlink, whose second call (the clean-up) then runs for real. A negative errno fails
+// after the call was made, as a network share can (-EIO: made, then EIO). The exchange is
+// refused unless a case asks for it.
 struct TFaults {
-  int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0;
+  int RenameNoReplace = 0, Link = 0, Rename = 0, Unlink = 0, RenameExchange = EINVAL;
 };
 TFaults Faults, Calls;  // Calls: how often each was made
+// What another process does right after the placeholder is made, with its path.
+void (*AfterClaim)(const char* path) = nullptr;
 
 int SystemRenameNoReplace(const char* from, const char* to) {
   return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
+int SystemRenameExchange(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+}
 
 template <int TFaults::*Which, auto Real, typename... TArgs>
 int Faulty(TArgs... args) {
-  if ((Calls.*Which)++ == 0 && Faults.*Which) {
-    errno = Faults.*Which;
-    return -1;
-  }
-  return Real(args...);
+  const int fault = (Calls.*Which)++ == 0 ? Faults.*Which : 0;
+  if (fault == 0 || (fault < 0 && Real(args...) != 0)) return fault == 0 ? Real(args...) : -1;
+  errno = fault < 0 ? -fault : fault;
+  return -1;
+}
+
+int ClaimThenAct(const char* path, int flags, mode_t mode) {
+  const int fd = SystemFsCalls().CreateExclusive(path, flags, mode);
+  if (fd >= 0 && AfterClaim != nullptr) AfterClaim(path);
+  return fd;
 }
 
 // The faulty calls in place for a scope, and nothing learned before or after it.
@@ -44,15 +56,18 @@ class TInjected {
  public:
   explicit TInjected(TFaults faults) {
     Faults = faults;
-    Calls = {};
+    Calls = {0, 0, 0, 0, 0};
     TFsCalls& calls = FsCalls();
     calls.RenameNoReplace = Faulty<&TFaults::RenameNoReplace, SystemRenameNoReplace>;
     calls.Rename = Faulty<&TFaults::Rename, ::rename>;
     calls.Link = Faulty<&TFaults::Link, ::link>;
     calls.Unlink = Faulty<&TFaults::Unlink, ::unlink>;
+    calls.RenameExchange = Faulty<&TFaults::RenameExchange, SystemRenameExchange>;
+    calls.CreateExclusive = ClaimThenAct;
     ForgetFileSystemAbilities();
   }
   ~TInjected() {
+    AfterClaim = nullptr;
     FsCalls() = SystemFsCalls();
     ForgetFileSystemAbilities();
   }
@@ -96,6 +111,14 @@ TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
       {"hard link: flag", {}, HardLink, EEXIST, linked},
       {"hard link: link", {EINVAL}, HardLink, EEXIST, linked},
       {"hard link: placeholder", {EINVAL, EPERM}, HardLink, EEXIST, linked},
+      {"exchange with the placeholder", {EINVAL, EPERM, 0, 0, 0}, Free, 0, renamed},
+      {"taken: exchange", {EINVAL, EPERM, 0, 0, 0}, Taken, EEXIST, taken},
+      // Made, then an error: the file stays under its new name, and that counts as done.
+      {"flag: made, then EIO", {-EIO}, Free, 0, renamed},
+      {"link: made, then EIO", {EINVAL, -EIO}, Free, 0, renamed},
+      {"old name dropped, then EIO", {EINVAL, 0, 0, -EIO}, Free, 0, renamed},
+      {"rename over the placeholder: made, then EIO", {EINVAL, EPERM, -EIO}, Free, 0, renamed},
+      {"exchange: made, then EIO", {EINVAL, EPERM, 0, 0, -EIO}, Free, 0, renamed},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
@@ -108,6 +131,36 @@ TEST(RenameFallback, EachPathRenamesOrLeavesBothNamesAsTheyWere) {
     TInjected injected(c.Faults);
     EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "A.mp3"), c.Result);
     EXPECT_EQ(Contents(dir), c.After);
+  }
+}
+
+// Another process opens the claimed name with O_TRUNC and writes (cp, a shell's >), or puts
+// a file of its own there, before the file is put in the placeholder's place: the name is
+// its now, and the file keeps its own.
+TEST(RenameFallback, ThePlaceholderMustStillBeTheEmptyFileMade) {
+  const auto writes = [](const char* path) { ASSERT_EQ(truncate(path, 4), 0); };
+  const auto replaces = [](const char* path) {
+    ASSERT_EQ(unlink(path), 0);
+    close(open(path, O_WRONLY | O_CREAT | O_EXCL, 0644));
+  };
+  struct TCase {
+    const char* What;
+    void (*Writer)(const char*);
+    int Exchange;
+    std::string Left;
+  };
+  const TCase cases[] = {{"written: rename", writes, EINVAL, std::string(4, '\0')},
+                         {"replaced: rename", replaces, EINVAL, ""},
+                         {"written: exchange", writes, 0, std::string(4, '\0')},
+                         {"replaced: exchange", replaces, 0, ""}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    dir.Write("a.mp3", "A");
+    TInjected injected({EINVAL, EPERM, 0, 0, c.Exchange});
+    AfterClaim = c.Writer;
+    EXPECT_EQ(RenameNoReplace(dir / "a.mp3", dir / "b.mp3"), EEXIST);
+    EXPECT_EQ(Contents(dir), (TFiles{{"a.mp3", "A"}, {"b.mp3", c.Left}}));
   }
 }
 
