@@ -8,6 +8,7 @@
 
 namespace tunaro::tags {
 class TID3v1;
+struct TVorbisFields;
 }  // namespace tunaro::tags
 
 namespace tunaro::engine::formats {
@@ -35,6 +36,24 @@ TJson DescribeRealMedia(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadWindowsMedia(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadFlac(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeFlac(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadOggFlac(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOggFlac(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadOpus(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOpus(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadSpeex(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeSpeex(TReadOnlyFile& file, const TTextDecoder& x);
+
+// Any Ogg file, whatever its extension says: read by the reader of the codec its first packet
+// names (Opus, FLAC, Speex), and otherwise by the Ogg Vorbis reader, as the Ogg type always
+// was.
+bool ReadOggStream(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOggStream(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
@@ -43,5 +62,21 @@ TTagTexts ID3v1Texts(const tags::TID3v1& tag);
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
 TJson ID3v1Json(const tags::TID3v1& tag, bool loaded, const TTextDecoder& x);
 TJson APEv2Json(const tags::TAPEv2& tag, const TTextDecoder& x);
+
+// %1..%6 of Vorbis comments: ARTIST (else ALBUMARTIST, else speexenc's AUTHOR), TITLE,
+// ALBUM, DATE, COMMENT (else DESCRIPTION), TRACKNUMBER.
+TTagTexts VorbisCommentTexts(const tags::TVorbisFields& fields);
+// A reader of that family (FLAC, Opus, Speex, Ogg FLAC): its comments, where it found its
+// stream.
+template <class TReader>
+bool ReadVorbisFamily(TReadOnlyFile& file, TTagTexts& texts) {
+  TReader reader;
+  reader.Load(file);
+  if (!reader.Found) return false;
+  texts = VorbisCommentTexts(reader.Comments);
+  return true;
+}
+// The comment fields, added to a reader's listing.
+void AddVorbisCommentJson(TJson& json, const tags::TVorbisFields& fields, const TTextDecoder& x);
 
 }  // namespace tunaro::engine::formats
