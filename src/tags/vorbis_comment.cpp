@@ -112,8 +112,11 @@ void ReadVorbisComments(TCommentSource& source, size_t keep, TVorbisFields& fiel
     text.resize(kept);
     if (!source.Read(text.data(), probe)) return;
     const size_t eq = std::string_view(text.data(), probe).find('=');
-    const bool wanted = eq == std::string_view::npos ||
-                        TVorbisFields::IsKnownKey(std::string_view(text.data(), eq));
+    // Without "=" there, the entry is no key a field takes, only the vendor while there is
+    // none.
+    const bool wanted = eq == std::string_view::npos
+                            ? fields.Vendor.empty()
+                            : TVorbisFields::IsKnownKey(std::string_view(text.data(), eq));
     if (!wanted) {
       if (!source.Skip(length - probe)) return;
     } else {
