@@ -21,56 +21,32 @@ trap 'rm -rf "$work"' EXIT
 head -c 16000 /dev/zero >"$work/silence.raw"
 
 "$py" - "$out" "$work" <<'PY'
-import base64
 import os
 import random
 import struct
-import subprocess
 import sys
 import zlib
 
-from mutagen.flac import FLAC, Picture
+from mutagen.flac import FLAC
 from mutagen.id3 import APIC, ID3, TIT2, TPE1
 from mutagen.oggflac import OggFLAC
 from mutagen.oggopus import OggOpus
 from mutagen.oggspeex import OggSpeex
 
 out, work = sys.argv[1], sys.argv[2]
+sys.path.insert(0, os.path.dirname(out))
+from library_texts import ALL, TEXTS, name_filter, run, title_of  # noqa: E402
+
 raw = os.path.join(work, "silence.raw")
 
-
-def run(*args):
-    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-# The kinds of text of make-library.sh, and the three of this script.
-LONG = "Lengthy Title That Keeps Going On And On"
-TEXTS = {
-    "ascii": ("The Walkers", "Night Train"),
-    "latin-beyonce": ("Beyoncé", "Déjà Vu"),
-    "latin-sigur": ("Sigur Rós", "Hoppípolla"),
-    "latin-motley": ("Mötley Crüe", "Dr. Feelgood"),
-    "zh-hans": ("周杰伦", "简单爱"),
-    "zh-hant": ("周杰倫", "簡單愛"),
-    "japanese": ("宇多田ヒカル", "花束を君に"),
-    "korean": ("아이유", "좋은 날"),
-    "emoji": ("Daft Punk 🤖", "One More Time 🎉"),
-    "punct": ("AC/DC", 'Q? "A/B" <C|D> *\\:'),
-    "long": ("The Walkers", None),
-    "control": ("Tab Band", "Tab\there"),
+# Beside the kinds of text of make-library.sh, three of the Vorbis comment family.
+TEXTS.update({
     "two-artists": (("The Walkers", "Sigur Rós"), "Two Of Us"),
     "albumartist": ("Various Walkers", "Compiled"),
     "empty": (None, None),
-}
-ALL = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "zh-hans", "zh-hant",
-       "japanese", "korean", "emoji", "punct", "long"]
+})
 SOME = ["ascii", "latin-sigur", "zh-hans", "japanese", "korean", "emoji", "punct"]
 EXTRA = ["control", "two-artists", "albumartist", "empty"]
-
-
-def title_of(kind, tagger):
-    base = TEXTS[kind][1]
-    return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
 def comments(kind, tagger):
@@ -172,26 +148,28 @@ def ffmpeg(*codec_opts):
     return write
 
 
-def opusenc(*opts):
+def encoder(tool, artist_option, *opts):
+    """An encoder's own tag options: artist and title, any other key as a comment."""
     def write(path, tags):
         args = []
         for k, v in tags:
-            args += {"ARTIST": ["--artist", v], "TITLE": ["--title", v]}.get(
+            args += {"ARTIST": [artist_option, v], "TITLE": ["--title", v]}.get(
                 k, ["--comment", f"{k}={v}"])
-        run("opusenc", "--quiet", "--raw", "--raw-rate", "8000", "--raw-chan", "1",
-            "--bitrate", "6", *opts, *args, raw, path)
+        if tool == "opusenc":
+            run("opusenc", "--quiet", "--raw", "--raw-rate", "8000", "--raw-chan", "1",
+                "--bitrate", "6", *opts, *args, raw, path)
+        else:
+            run("speexenc", *opts, *args, "--rate", "8000", "--le", "--16bit", raw, path)
     return write
+
+
+def opusenc(*opts):
+    return encoder("opusenc", "--artist", *opts)
 
 
 def speexenc(*opts):
     # speexenc keeps the artist under its own key, "author".
-    def write(path, tags):
-        args = []
-        for k, v in tags:
-            args += {"ARTIST": ["--author", v], "TITLE": ["--title", v]}.get(
-                k, ["--comment", f"{k}={v}"])
-        run("speexenc", *opts, *args, "--rate", "8000", "--le", "--16bit", raw, path)
-    return write
+    return encoder("speexenc", "--author", *opts)
 
 
 def oggenc(path, tags):
@@ -235,14 +213,6 @@ TAGGERS = [
     ("opusenc-spx", "spx", opusenc(), ["ascii"]),
 ]
 MINE = {t[0] for t in TAGGERS}
-
-ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
-           '"': "'"}
-
-
-def name_filter(text):
-    return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
-
 
 rows = []
 for tagger, ext, write, kinds in TAGGERS:

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
 #include "support/temp_dir.h"
 
 namespace tunaro::tags {
@@ -94,12 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
             "joined where a key repeats",
             kFlac + Block(4, Comments({"ARTIST= A ", "title=T", "Artist=B", "ARTIST="}), true),
             true, "A/B", "T"}),
-    [](const auto& test) {
-      std::string name = test.param.What;
-      for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    [](const auto& test) { return test::CaseName(test.param.What); });
 
 TEST(Flac, JoinsValuesUpToItsBound) {
   test::TTempDir dir;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
 #include "support/temp_dir.h"
 #include "tags/file_reader.h"
 
@@ -150,12 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPacketCase{
             "pages after the last one", [] { return Paged({kA}, 255) + Paged({kD}, 255); }, {kA}},
         TPacketCase{"no page at the start", [] { return "OggT" + Paged({kA}, 255); }, {}}),
-    [](const auto& test) {
-      std::string name = test.param.What;
-      for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    [](const auto& test) { return test::CaseName(test.param.What); });
 
 TEST(OggPackets, NamesTheCodecByTheFirstPacket) {
   test::TTempDir dir;

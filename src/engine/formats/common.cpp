@@ -3,8 +3,6 @@
 #include "engine/formats/formats.h"
 #include "tags/apev2.h"
 #include "tags/id3v1.h"
-#include "tags/text.h"
-#include "tags/vorbis_comment.h"
 
 namespace tunaro::engine::formats {
 
@@ -44,32 +42,6 @@ TJson APEv2Json(const tags::TAPEv2& t, const TTextDecoder& x) {
       {"Artist", text(t.Artist)},   {"Album", text(t.Album)}, {"Year", text(t.Year)},
       {"Comment", text(t.Comment)}, {"Genre", text(t.Genre)}, {"Track", t.Track},
   };
-}
-
-TTagTexts VorbisCommentTexts(const tags::TVorbisFields& f) {
-  const std::string& artist = !f.Artist.empty()        ? f.Artist
-                              : !f.AlbumArtist.empty() ? f.AlbumArtist
-                                                       : f.Author;
-  return {UnicodeText(artist),
-          UnicodeText(f.Title),
-          UnicodeText(f.Album),
-          UnicodeText(f.Date),
-          UnicodeText(f.Comment.empty() ? f.Description : f.Comment),
-          ReadyText(TrackText(tags::TrackFromText(f.Track)))};
-}
-
-void AddVorbisCommentJson(TJson& json, const tags::TVorbisFields& f, const TTextDecoder& x) {
-  json["Title"] = x.Unicode(f.Title);
-  json["Artist"] = x.Unicode(f.Artist);
-  json["AlbumArtist"] = x.Unicode(f.AlbumArtist);
-  json["Author"] = x.Unicode(f.Author);
-  json["Album"] = x.Unicode(f.Album);
-  json["Track"] = tags::TrackFromText(f.Track);
-  json["Date"] = x.Unicode(f.Date);
-  json["Genre"] = x.Unicode(f.Genre);
-  json["Comment"] = x.Unicode(f.Comment);
-  json["Description"] = x.Unicode(f.Description);
-  json["Vendor"] = x.Unicode(f.Vendor);
 }
 
 }  // namespace tunaro::engine::formats

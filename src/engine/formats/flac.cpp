@@ -1,7 +1,5 @@
-#include <nlohmann/json.hpp>
-
-#include "engine/formats/formats.h"
 #include "tags/flac.h"
+#include "engine/formats/vorbis_family.h"
 
 namespace tunaro::engine::formats {
 
@@ -10,21 +8,11 @@ bool ReadFlac(TReadOnlyFile& file, TTagTexts& texts) {
 }
 
 TJson DescribeFlac(TReadOnlyFile& file, const TTextDecoder& x) {
-  tags::TFlac t;
-  const bool loaded = t.Load(file);
-  TJson json{
-      {"Load", loaded},
-      {"Found", t.Found},
-      {"FileSize", t.FileSize},
-      {"StreamStart", t.StreamStart},
-      {"SampleRate", t.Info.SampleRate},
-      {"Channels", t.Info.Channels},
-      {"BitsPerSample", t.Info.BitsPerSample},
-      {"SampleCount", t.Info.SampleCount},
-      {"HasComments", t.HasComments},
-  };
-  AddVorbisCommentJson(json, t.Comments, x);
-  return TJson{{"TFlac", json}};
+  return DescribeVorbisFamily<tags::TFlac>("TFlac", file, x, [](const tags::TFlac& t) {
+    TJson stream{{"StreamStart", t.StreamStart}};
+    stream.update(FlacStreamInfoJson(t.Info));
+    return stream;
+  });
 }
 
 }  // namespace tunaro::engine::formats

@@ -8,7 +8,6 @@
 
 namespace tunaro::tags {
 class TID3v1;
-struct TVorbisFields;
 }  // namespace tunaro::tags
 
 namespace tunaro::engine::formats {
@@ -62,21 +61,5 @@ TTagTexts ID3v1Texts(const tags::TID3v1& tag);
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
 TJson ID3v1Json(const tags::TID3v1& tag, bool loaded, const TTextDecoder& x);
 TJson APEv2Json(const tags::TAPEv2& tag, const TTextDecoder& x);
-
-// %1..%6 of Vorbis comments: ARTIST (else ALBUMARTIST, else speexenc's AUTHOR), TITLE,
-// ALBUM, DATE, COMMENT (else DESCRIPTION), TRACKNUMBER.
-TTagTexts VorbisCommentTexts(const tags::TVorbisFields& fields);
-// A reader of that family (FLAC, Opus, Speex, Ogg FLAC): its comments, where it found its
-// stream.
-template <class TReader>
-bool ReadVorbisFamily(TReadOnlyFile& file, TTagTexts& texts) {
-  TReader reader;
-  reader.Load(file);
-  if (!reader.Found) return false;
-  texts = VorbisCommentTexts(reader.Comments);
-  return true;
-}
-// The comment fields, added to a reader's listing.
-void AddVorbisCommentJson(TJson& json, const tags::TVorbisFields& fields, const TTextDecoder& x);
 
 }  // namespace tunaro::engine::formats

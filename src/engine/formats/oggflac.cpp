@@ -1,7 +1,5 @@
-#include <nlohmann/json.hpp>
-
-#include "engine/formats/formats.h"
 #include "tags/oggflac.h"
+#include "engine/formats/vorbis_family.h"
 
 namespace tunaro::engine::formats {
 
@@ -10,22 +8,11 @@ bool ReadOggFlac(TReadOnlyFile& file, TTagTexts& texts) {
 }
 
 TJson DescribeOggFlac(TReadOnlyFile& file, const TTextDecoder& x) {
-  tags::TOggFlac t;
-  const bool loaded = t.Load(file);
-  TJson json{
-      {"Load", loaded},
-      {"Found", t.Found},
-      {"FileSize", t.FileSize},
-      {"MajorVersion", t.MajorVersion},
-      {"MinorVersion", t.MinorVersion},
-      {"SampleRate", t.Info.SampleRate},
-      {"Channels", t.Info.Channels},
-      {"BitsPerSample", t.Info.BitsPerSample},
-      {"SampleCount", t.Info.SampleCount},
-      {"HasComments", t.HasComments},
-  };
-  AddVorbisCommentJson(json, t.Comments, x);
-  return TJson{{"TOggFlac", json}};
+  return DescribeVorbisFamily<tags::TOggFlac>("TOggFlac", file, x, [](const tags::TOggFlac& t) {
+    TJson stream{{"MajorVersion", t.MajorVersion}, {"MinorVersion", t.MinorVersion}};
+    stream.update(FlacStreamInfoJson(t.Info));
+    return stream;
+  });
 }
 
 }  // namespace tunaro::engine::formats

@@ -1,7 +1,5 @@
-#include <nlohmann/json.hpp>
-
-#include "engine/formats/formats.h"
 #include "tags/opus.h"
+#include "engine/formats/vorbis_family.h"
 
 namespace tunaro::engine::formats {
 
@@ -10,20 +8,12 @@ bool ReadOpus(TReadOnlyFile& file, TTagTexts& texts) {
 }
 
 TJson DescribeOpus(TReadOnlyFile& file, const TTextDecoder& x) {
-  tags::TOpus t;
-  const bool loaded = t.Load(file);
-  TJson json{
-      {"Load", loaded},
-      {"Found", t.Found},
-      {"FileSize", t.FileSize},
-      {"Version", t.Version},
-      {"Channels", t.Channels},
-      {"PreSkip", t.PreSkip},
-      {"InputSampleRate", t.InputSampleRate},
-      {"HasComments", t.HasComments},
-  };
-  AddVorbisCommentJson(json, t.Comments, x);
-  return TJson{{"TOpus", json}};
+  return DescribeVorbisFamily<tags::TOpus>("TOpus", file, x, [](const tags::TOpus& t) {
+    return TJson{{"Version", t.Version},
+                 {"Channels", t.Channels},
+                 {"PreSkip", t.PreSkip},
+                 {"InputSampleRate", t.InputSampleRate}};
+  });
 }
 
 }  // namespace tunaro::engine::formats

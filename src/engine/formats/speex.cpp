@@ -1,7 +1,5 @@
-#include <nlohmann/json.hpp>
-
-#include "engine/formats/formats.h"
 #include "tags/speex.h"
+#include "engine/formats/vorbis_family.h"
 
 namespace tunaro::engine::formats {
 
@@ -10,21 +8,13 @@ bool ReadSpeex(TReadOnlyFile& file, TTagTexts& texts) {
 }
 
 TJson DescribeSpeex(TReadOnlyFile& file, const TTextDecoder& x) {
-  tags::TSpeex t;
-  const bool loaded = t.Load(file);
-  TJson json{
-      {"Load", loaded},
-      {"Found", t.Found},
-      {"FileSize", t.FileSize},
-      {"Version", x.Unicode(t.Version)},
-      {"SampleRate", t.SampleRate},
-      {"Mode", t.Mode},
-      {"Channels", t.Channels},
-      {"BitRate", t.BitRate},
-      {"HasComments", t.HasComments},
-  };
-  AddVorbisCommentJson(json, t.Comments, x);
-  return TJson{{"TSpeex", json}};
+  return DescribeVorbisFamily<tags::TSpeex>("TSpeex", file, x, [](const tags::TSpeex& t) {
+    return TJson{{"Version", t.Version},
+                 {"SampleRate", t.SampleRate},
+                 {"Mode", t.Mode},
+                 {"Channels", t.Channels},
+                 {"BitRate", t.BitRate}};
+  });
 }
 
 }  // namespace tunaro::engine::formats
