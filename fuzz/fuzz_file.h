@@ -33,4 +33,12 @@ inline size_t Touch(const std::string& s) {
   return sum;
 }
 
+// Every text of a Vorbis comment reader.
+template <class TFields>
+size_t TouchFields(const TFields& f) {
+  return Touch(f.Vendor) + Touch(f.Title) + Touch(f.Artist) + Touch(f.Album) + Touch(f.Track) +
+         Touch(f.Date) + Touch(f.Genre) + Touch(f.Comment) + Touch(f.AlbumArtist) +
+         Touch(f.Description) + Touch(f.Author);
+}
+
 }  // namespace tunaro::fuzz

@@ -14,20 +14,22 @@ namespace {
 
 namespace f = formats;
 
-// One row per reader kind, in the order of TReaderKind.
+// One row per reader kind, in the order of TReaderKind. The Ogg types read any Ogg stream by
+// the codec its first packet names, so that an Opus file named .ogg is read too.
 constexpr std::array<TReaderRow, static_cast<size_t>(TReaderKind::Count)> kReaderRows = {{
     {TReaderKind::None, "", nullptr, nullptr, {0, 0}},
     {TReaderKind::MP3, "MP3", f::ReadMP3, f::DescribeMP3, {}},
     {TReaderKind::TwinVQ, "TwinVQ", f::ReadTwinVQ, f::DescribeTwinVQ, {}},
-    {TReaderKind::OggVorbis, "OggVorbis", f::ReadOggVorbis, f::DescribeOggVorbis, {}},
+    {TReaderKind::OggVorbis, "OggVorbis", f::ReadOggStream, f::DescribeOggStream, {}},
     {TReaderKind::Monkey, "Monkey", f::ReadMonkey, f::DescribeMonkey, {}},
     {TReaderKind::MPEGplus, "MPEGplus", f::ReadMPEGplus, f::DescribeMPEGplus, {}},
     {TReaderKind::RealMedia, "RealMedia", f::ReadRealMedia, f::DescribeRealMedia, {}},
     {TReaderKind::WindowsMedia, "WindowsMedia", f::ReadWindowsMedia, f::DescribeWindowsMedia, {}},
-    {TReaderKind::Flac, "FLAC", nullptr, nullptr, {}},
-    {TReaderKind::OggFlac, "OggFLAC", nullptr, nullptr, {}},
-    {TReaderKind::Opus, "Opus", nullptr, nullptr, {}},
-    {TReaderKind::Speex, "Speex", nullptr, nullptr, {}},
+    {TReaderKind::Flac, "FLAC", f::ReadFlac, f::DescribeFlac, {8192, 0}},
+    // .oga holds Vorbis as often as FLAC: the Vorbis reader's look at the end stays.
+    {TReaderKind::OggFlac, "OggFLAC", f::ReadOggStream, f::DescribeOggStream, {8192, 4096}},
+    {TReaderKind::Opus, "Opus", f::ReadOggStream, f::DescribeOggStream, {8192, 0}},
+    {TReaderKind::Speex, "Speex", f::ReadOggStream, f::DescribeOggStream, {8192, 0}},
     {TReaderKind::MP4, "MP4", nullptr, nullptr, {}},
     {TReaderKind::WavPack, "WavPack", nullptr, nullptr, {}},
     {TReaderKind::Wav, "WAV", nullptr, nullptr, {}},

@@ -27,9 +27,10 @@ class TCommentSource {
   virtual uint64_t Remaining() const = 0;
 };
 
-// A file read straight on from a position to a limit through a 64 KB window, so that a walk
-// over many tiny entries (a zero-filled tail reads as endless empty ones) costs memory copies,
-// not system calls.
+// A file read straight on from a position to a limit through a window of at most 64 KB, so
+// that a walk over many tiny entries (a zero-filled tail reads as endless empty ones) costs
+// memory copies, not system calls. A fill asks for no byte past the limit, so a block that the
+// file's own read-ahead window already holds costs no read at all.
 class TFileRunSource final : public TCommentSource {
  public:
   TFileRunSource(TReadOnlyFile& file, int64_t position, int64_t limit);
@@ -43,6 +44,7 @@ class TFileRunSource final : public TCommentSource {
   int64_t Limit_;
   int64_t Start_ = 0;
   int64_t Filled_ = 0;
+  size_t Capacity_;
   std::unique_ptr<uint8_t[]> Window_;
 };
 
@@ -57,15 +59,29 @@ struct TVorbisFields {
   std::string Genre;
   std::string Comment;
   std::string AlbumArtist;  // ALBUMARTIST, or "ALBUM ARTIST" as some taggers write it
+  std::string Description;
+  std::string Author;  // speexenc's key for the artist
 
-  // Takes one entry: a known key sets its field (a later entry of the same key replaces an
-  // earlier one), an entry without "=" is the vendor while there is none.
+  // How several entries of one key combine: false, a later one replaces an earlier one; true,
+  // each is appended in its order with AppendValue (trimmed, "/" between) while the field
+  // holds less than kCommentTextBytes.
+  bool JoinValues = false;
+
+  // Takes one entry: a known key sets its field, an entry without "=" is the vendor while
+  // there is none.
   void Take(std::string_view entry);
+  // Whether an entry of this key (any letter case) would set a field.
+  static bool IsKnownKey(std::string_view key);
 };
+
+// How much of each text the readers of FLAC, Opus, Speex and Ogg FLAC keep: more than any
+// file name holds.
+inline constexpr size_t kCommentTextBytes = 4096;
 
 // Walks the vendor text and then the entries the count gives, handing each to `fields`; each
 // text is cut to its first `keep` bytes. The walk ends at the count, at the end of the
-// source, or at a length that runs past it: what was taken until then stays.
+// source, or at a length that runs past it: what was taken until then stays. An entry whose
+// first bytes show a key no field takes (a cover picture, say) is passed over, not copied.
 void ReadVorbisComments(TCommentSource& source, size_t keep, TVorbisFields& fields);
 
 }  // namespace tunaro::tags

@@ -42,46 +42,20 @@ ffmpeg -hide_banner -loglevel error -y -f s16le -ar 8000 -ac 1 -i "$work/silence
 
 "$py" - "$out" "$work" <<'PY'
 import os
-import subprocess
 import sys
 
 from mutagen.apev2 import APEv2
 from mutagen.id3 import ID3, TIT2, TPE1
 
 out, work = sys.argv[1], sys.argv[2]
+sys.path.insert(0, os.path.dirname(out))
+from library_texts import ALL, TEXTS, name_filter, run, title_of  # noqa: E402
 raw = os.path.join(work, "silence.raw")
 wav8 = os.path.join(work, "silence8.wav")
 wav32 = os.path.join(work, "silence32.wav")
 JMAC = "/usr/share/java/jmac.jar"
 
-
-def run(*args):
-    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-# Artist and title of each kind of text. The long title is over 30 bytes, where ID3v1 cuts.
-LONG = "Lengthy Title That Keeps Going On And On"
-TEXTS = {
-    "ascii": ("The Walkers", "Night Train"),
-    "latin-beyonce": ("Beyoncé", "Déjà Vu"),
-    "latin-sigur": ("Sigur Rós", "Hoppípolla"),
-    "latin-motley": ("Mötley Crüe", "Dr. Feelgood"),
-    "zh-hans": ("周杰伦", "简单爱"),
-    "zh-hant": ("周杰倫", "簡單愛"),
-    "japanese": ("宇多田ヒカル", "花束を君に"),
-    "korean": ("아이유", "좋은 날"),
-    "emoji": ("Daft Punk 🤖", "One More Time 🎉"),
-    "punct": ("AC/DC", 'Q? "A/B" <C|D> *\\:'),
-    "long": ("The Walkers", None),
-    "control": ("Tab Band", "Tab\there"),
-}
-ALL = [k for k in TEXTS if k != "control"]
 LATIN1 = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "punct", "long"]
-
-
-def title_of(kind, tagger):
-    base = TEXTS[kind][1]
-    return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
 # --- Writers: each makes the file PATH with ARTIST and TITLE. ---------------------------------
@@ -274,14 +248,6 @@ TAGGERS = [
     ("jmac-mutagen", "ape", apev2_after(ape_plain), ALL + ["control"], full),
     ("jmac-kid3", "ape", kid3_ape, ALL, full),
 ]
-
-ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
-           '"': "'"}
-
-
-def name_filter(text):
-    return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
-
 
 LATIN1_LEGACY = {"mutagen-v23-latin1", "id3v2", "lame-v1"}
 

@@ -35,6 +35,24 @@ TJson DescribeRealMedia(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadWindowsMedia(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadFlac(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeFlac(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadOggFlac(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOggFlac(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadOpus(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOpus(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadSpeex(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeSpeex(TReadOnlyFile& file, const TTextDecoder& x);
+
+// Any Ogg file, whatever its extension says: read by the reader of the codec its first packet
+// names (Opus, FLAC, Speex), and otherwise by the Ogg Vorbis reader, as the Ogg type always
+// was.
+bool ReadOggStream(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeOggStream(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // An ID3v1 field's text, marked as filling the field when it is `width` bytes long.
