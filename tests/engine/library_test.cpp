@@ -81,7 +81,9 @@ std::map<std::string, TOutcome> ParseLog(const std::string& out, const std::stri
     TOutcome& o = outcomes[rest.substr(prefix.size(), arrow - prefix.size())];
     o.Logged = true;
     o.Renamed = renamed;
-    const std::string target = rest.substr(arrow + 4);
+    std::string target = rest.substr(arrow + 4);
+    // A failure ends in its reason: "(reason)" alone when no name was made.
+    if (!renamed) target = target.front() == '(' ? "" : target.substr(0, target.rfind(" ("));
     o.NewName = target.rfind(prefix, 0) == 0 ? target.substr(prefix.size()) : target;
   }
   return outcomes;
