@@ -35,6 +35,9 @@ TJson DescribeRealMedia(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadWindowsMedia(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadMP4(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeMP4(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
