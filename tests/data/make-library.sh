@@ -15,6 +15,9 @@
 # tagger's name ("Night Train (mid3v2)"; for the long titles the name comes first, so that a
 # cut at 30 bytes keeps it), so no two files of one type expect the same new name.
 #
+# The texts and the name rules are in library_texts.py. The newer formats' files are made by
+# the make-library-*.sh scripts beside this one: run them after it, as it empties the folder.
+#
 # Not made here:
 # - VQF (TwinVQ): no encoder or tagger of it is packaged in Debian.
 # - RealAudio .ra/.ram: ffmpeg writes only the .rm container.
@@ -59,29 +62,10 @@ def run(*args):
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-# Artist and title of each kind of text. The long title is over 30 bytes, where ID3v1 cuts.
-LONG = "Lengthy Title That Keeps Going On And On"
-TEXTS = {
-    "ascii": ("The Walkers", "Night Train"),
-    "latin-beyonce": ("Beyoncé", "Déjà Vu"),
-    "latin-sigur": ("Sigur Rós", "Hoppípolla"),
-    "latin-motley": ("Mötley Crüe", "Dr. Feelgood"),
-    "zh-hans": ("周杰伦", "简单爱"),
-    "zh-hant": ("周杰倫", "簡單愛"),
-    "japanese": ("宇多田ヒカル", "花束を君に"),
-    "korean": ("아이유", "좋은 날"),
-    "emoji": ("Daft Punk 🤖", "One More Time 🎉"),
-    "punct": ("AC/DC", 'Q? "A/B" <C|D> *\\:'),
-    "long": ("The Walkers", None),
-    "control": ("Tab Band", "Tab\there"),
-}
-ALL = [k for k in TEXTS if k != "control"]
+sys.path.insert(0, os.path.dirname(out))
+from library_texts import ALL, TEXTS, name_filter, title_of  # noqa: E402
+
 LATIN1 = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "punct", "long"]
-
-
-def title_of(kind, tagger):
-    base = TEXTS[kind][1]
-    return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
 # --- Writers: each makes the file PATH with ARTIST and TITLE. ---------------------------------
@@ -274,14 +258,6 @@ TAGGERS = [
     ("jmac-mutagen", "ape", apev2_after(ape_plain), ALL + ["control"], full),
     ("jmac-kid3", "ape", kid3_ape, ALL, full),
 ]
-
-ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
-           '"': "'"}
-
-
-def name_filter(text):
-    return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
-
 
 LATIN1_LEGACY = {"mutagen-v23-latin1", "id3v2", "lame-v1"}
 
