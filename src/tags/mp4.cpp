@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "tags/file_reader.h"
 #include "tags/text.h"
@@ -224,31 +225,15 @@ void TMP4::ReadMeta(TBoxes& boxes, const TBox& meta) {
 void TMP4::ReadItems(TBoxes& boxes, const TBox& ilst) {
   ListFound_ = true;
   boxes.Children(ilst.Body, ilst.End, true, [&](const TBox& item) {
-    std::string* field = nullptr;
-    switch (item.Type) {
-      case Marked("nam"):
-        field = &Title;
-        break;
-      case Marked("ART"):
-        field = &Artist;
-        break;
-      case kAlbumArtist:
-        field = &AlbumArtist;
-        break;
-      case Marked("alb"):
-        field = &Album;
-        break;
-      case Marked("day"):
-        field = &Year;
-        break;
-      case Marked("cmt"):
-        field = &Comment;
-        break;
-      case kTrkn:
-        break;
-      default:
-        return true;
-    }
+    // The items read and their fields; trkn has none, its value is a number.
+    const std::pair<uint32_t, std::string*> items[] = {
+        {Marked("nam"), &Title}, {Marked("ART"), &Artist}, {kAlbumArtist, &AlbumArtist},
+        {Marked("alb"), &Album}, {Marked("day"), &Year},   {Marked("cmt"), &Comment},
+        {kTrkn, nullptr}};
+    const auto known = std::find_if(std::begin(items), std::end(items),
+                                    [&](const auto& i) { return i.first == item.Type; });
+    if (known == std::end(items)) return true;
+    std::string* const field = known->second;
     boxes.Children(item.Body, item.End, true, [&](const TBox& data) {
       // Type (its low 24 bits), locale, then the value.
       const int64_t bytes = data.End - data.Body;

@@ -2,6 +2,7 @@
 shared by the scripts that make it: make-library.sh and the make-library-*.sh of the newer
 formats."""
 import os
+import subprocess
 
 # Artist and title of each kind of text. The long title is over 30 bytes, where ID3v1 cuts.
 LONG = "Lengthy Title That Keeps Going On And On"
@@ -48,3 +49,17 @@ def replace_rows(out, taggers, rows):
         f.writelines(kept)
         for row in rows:
             f.write("\t".join(row) + "\n")
+
+
+def record_tools(out, script, packages):
+    """Puts the versions of `packages` into out/TOOLS.txt as lines "SCRIPT: PACKAGE VERSION",
+    in place of the lines an earlier run of `script` wrote there."""
+    path = os.path.join(out, "TOOLS.txt")
+    prefix = script + ": "
+    with open(path, encoding="utf-8") as f:
+        kept = [line for line in f if not line.startswith(prefix)]
+    versions = subprocess.run(["dpkg-query", "-W", "-f", prefix + "${Package} ${Version}\n",
+                               *packages], check=True, capture_output=True, text=True).stdout
+    with open(path, "w", encoding="utf-8") as f:
+        f.writelines(kept)
+        f.write(versions)

@@ -11,26 +11,25 @@
 # AtomicParsley rewrites the file with the moov first; mutagen keeps it where it was. A file
 # whose tag names nothing, and an .mp4 that holds a video track, expect to be declined.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-out="$here/library"
-py=${PYTHON:-/usr/bin/python3}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-head -c 16000 /dev/zero >"$work/silence.raw"
-
-"$py" - "$out" "$work" "$here" <<'PY'
+exec "${PYTHON:-/usr/bin/python3}" - "$(cd "$(dirname "$0")" && pwd)" <<'PY'
 import glob
 import os
 import subprocess
 import sys
+import tempfile
 
-out, work, here = sys.argv[1:4]
+here = sys.argv[1]
+out = os.path.join(here, "library")
 sys.path.insert(0, here)
-from library_texts import ALL, DECLINED, TEXTS, name_filter, replace_rows, title_of  # noqa: E402
+from library_texts import (ALL, DECLINED, TEXTS, name_filter, record_tools,  # noqa: E402
+                           replace_rows, title_of)
 from mutagen.mp4 import MP4  # noqa: E402
 
-raw = os.path.join(work, "silence.raw")
+work = tempfile.TemporaryDirectory()
+raw = os.path.join(work.name, "silence.raw")
+with open(raw, "wb") as f:
+    f.write(bytes(16000))
+
 SILENCE = ["-f", "s16le", "-ar", "8000", "-ac", "1", "-i", raw]
 EXACT = ["-fflags", "+bitexact", "-flags:a", "+bitexact"]
 AAC = ["-c:a", "aac", "-b:a", "8k"]
@@ -126,10 +125,5 @@ for tagger, ext, write, kinds in TAGGERS:
         rows.append((tagger, kind, name,
                      DECLINED if declined else name_filter(f"{named} - {title}.{ext}")))
 replace_rows(out, {t[0] for t in TAGGERS}, rows)
+record_tools(out, "make-library-mp4.sh", ["ffmpeg", "atomicparsley", "python3-mutagen"])
 PY
-
-tools="$out/TOOLS.txt"
-grep -v '^make-library-mp4.sh:' "$tools" >"$work/tools" || true
-dpkg-query -W -f 'make-library-mp4.sh: ${Package} ${Version}\n' ffmpeg atomicparsley \
-  python3-mutagen >>"$work/tools"
-cp "$work/tools" "$tools"
