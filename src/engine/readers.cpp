@@ -30,7 +30,9 @@ constexpr std::array<TReaderRow, static_cast<size_t>(TReaderKind::Count)> kReade
     {TReaderKind::OggFlac, "OggFLAC", f::ReadOggStream, f::DescribeOggStream, {8192, 4096}},
     {TReaderKind::Opus, "Opus", f::ReadOggStream, f::DescribeOggStream, {8192, 0}},
     {TReaderKind::Speex, "Speex", f::ReadOggStream, f::DescribeOggStream, {8192, 0}},
-    {TReaderKind::MP4, "MP4", nullptr, nullptr, {}},
+    // The head holds a moov written first; the tail, a moov written last (ffmpeg's default)
+    // for about six minutes of AAC at 44.1 kHz, whose sample tables grow with the length.
+    {TReaderKind::MP4, "MP4", f::ReadMP4, f::DescribeMP4, {64 * 1024, 64 * 1024}},
     {TReaderKind::WavPack, "WavPack", nullptr, nullptr, {}},
     {TReaderKind::Wav, "WAV", nullptr, nullptr, {}},
     {TReaderKind::Aiff, "AIFF", nullptr, nullptr, {}},

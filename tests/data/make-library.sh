@@ -15,6 +15,9 @@
 # tagger's name ("Night Train (mid3v2)"; for the long titles the name comes first, so that a
 # cut at 30 bytes keeps it), so no two files of one type expect the same new name.
 #
+# The texts and the name rules are in library_texts.py. The newer formats' files are made by
+# the make-library-*.sh scripts beside this one: run them after it, as it empties the folder.
+#
 # Not made here:
 # - VQF (TwinVQ): no encoder or tagger of it is packaged in Debian.
 # - RealAudio .ra/.ram: ffmpeg writes only the .rm container.

@@ -173,7 +173,7 @@ TEST_P(LibraryTest, RenamesEachFileToItsExpectedName) {
 
 INSTANTIATE_TEST_SUITE_P(Types, LibraryTest,
                          ::testing::Values("mp3", "ogg", "wma", "rm", "mpc", "mpp", "ape", "flac",
-                                           "oga", "opus", "spx"),
+                                           "oga", "opus", "spx", "m4a", "m4b", "mp4"),
                          [](const auto& test) { return test.param; });
 
 }  // namespace

@@ -53,6 +53,9 @@ TJson DescribeSpeex(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadOggStream(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeOggStream(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadMP4(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeMP4(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // An ID3v1 field's text, marked as filling the field when it is `width` bytes long.
