@@ -29,10 +29,10 @@ constexpr std::array<TReaderRow, static_cast<size_t>(TReaderKind::Count)> kReade
     {TReaderKind::Opus, "Opus", nullptr, nullptr, {}},
     {TReaderKind::Speex, "Speex", nullptr, nullptr, {}},
     {TReaderKind::MP4, "MP4", nullptr, nullptr, {}},
-    {TReaderKind::WavPack, "WavPack", nullptr, nullptr, {}},
-    {TReaderKind::Wav, "WAV", nullptr, nullptr, {}},
-    {TReaderKind::Aiff, "AIFF", nullptr, nullptr, {}},
-    {TReaderKind::Dsf, "DSF", nullptr, nullptr, {}},
+    {TReaderKind::WavPack, "WavPack", f::ReadWavPack, f::DescribeWavPack, {}},
+    {TReaderKind::Wav, "WAV", f::ReadWav, f::DescribeWav, {}},
+    {TReaderKind::Aiff, "AIFF", f::ReadAiff, f::DescribeAiff, {}},
+    {TReaderKind::Dsf, "DSF", f::ReadDsf, f::DescribeDsf, {}},
 }};
 
 constexpr bool RowsInKindOrder() {

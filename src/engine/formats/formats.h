@@ -36,11 +36,23 @@ TJson DescribeRealMedia(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadWindowsMedia(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeWindowsMedia(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadWavPack(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeWavPack(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadWav(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeWav(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadAiff(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeAiff(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadDsf(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeDsf(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
 TTagTexts ID3v1Texts(const tags::TID3v1& tag);
-// Monkey's Audio and Musepack files: the APE tag where the file has one, else the ID3v1 tag.
+// Monkey's Audio, Musepack and WavPack: the APE tag where the file has one, else ID3v1.
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
 // An APE tag's text: Unicode in APEv2, code-page bytes in APEv1.
 TTagText APEText(const tags::TAPEv2& tag, const std::string& text);
