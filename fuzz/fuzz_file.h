@@ -33,4 +33,11 @@ inline size_t Touch(const std::string& s) {
   return sum;
 }
 
+// Every text and the track of a tag that has the common fields (ID3v2, APE).
+template <class TTag>
+size_t TouchTag(const TTag& t) {
+  return Touch(t.Title) + Touch(t.Artist) + Touch(t.Album) + Touch(t.Year) + Touch(t.Comment) +
+         Touch(t.Genre) + Touch(t.AlbumArtist) + t.Track + t.Found;
+}
+
 }  // namespace tunaro::fuzz
