@@ -43,51 +43,25 @@ head -c 8000 /dev/zero | tr '\000' '\200' >"$work/silence.u8"
 "$py" - "$out" "$work" <<'PY'
 import os
 import struct
-import subprocess
 import sys
 
-from mutagen.apev2 import APEv2
 from mutagen.aiff import AIFF
 from mutagen.dsf import DSF
 from mutagen.id3 import TIT2, TPE1, TPE2
 from mutagen.wave import WAVE
 
 out, work = sys.argv[1], sys.argv[2]
+# What all the library's scripts share.
+sys.path.insert(0, os.path.dirname(out))
+from library_common import (ALL, TEXTS, apev2_after, name_filter, quote, run,  # noqa: E402
+                            title_of)
 raw = os.path.join(work, "silence.u8")
 # ffmpeg's options for each container: 8-bit PCM, and a-law, which makes ffmpeg write AIFC.
 PCM_WAV = ["-c:a", "pcm_u8", "-f", "wav"]
 PCM_AIFF = ["-c:a", "pcm_s8", "-f", "aiff"]
 ALAW_AIFC = ["-c:a", "pcm_alaw", "-f", "aiff"]
-
-
-def run(*args):
-    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-# The kinds of text of make-library.sh.
-LONG = "Lengthy Title That Keeps Going On And On"
-TEXTS = {
-    "ascii": ("The Walkers", "Night Train"),
-    "latin-beyonce": ("Beyoncé", "Déjà Vu"),
-    "latin-sigur": ("Sigur Rós", "Hoppípolla"),
-    "latin-motley": ("Mötley Crüe", "Dr. Feelgood"),
-    "zh-hans": ("周杰伦", "简单爱"),
-    "zh-hant": ("周杰倫", "簡單愛"),
-    "japanese": ("宇多田ヒカル", "花束を君に"),
-    "korean": ("아이유", "좋은 날"),
-    "emoji": ("Daft Punk 🤖", "One More Time 🎉"),
-    "punct": ("AC/DC", 'Q? "A/B" <C|D> *\\:'),
-    "long": ("The Walkers", None),
-    "control": ("Tab Band", "Tab\there"),
-}
-ALL = [k for k in TEXTS if k != "control"]
 LATIN1 = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "long"]
 DECLINED = "(declined)"
-
-
-def title_of(kind, tagger):
-    base = TEXTS[kind][1]
-    return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
 # --- Plain files, without tags. ---------------------------------------------------------------
@@ -147,21 +121,6 @@ def wvtag(*fields):
             args += ["-w", f"{field}={values[field]}"]
         run("wvtag", "-q", "-y", "--no-utf8-convert", *args, path)
     return write
-
-
-def apev2_after(plain):
-    def write(path, artist, title):
-        plain(path)
-        tag = APEv2()
-        tag["Artist"] = artist
-        tag["Title"] = title
-        tag.save(path)
-    return write
-
-
-def quote(text):
-    # kid3-cli commands take single-quoted values; a backslash escapes quotes and itself.
-    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
 
 
 def kid3(plain, tag):
@@ -276,14 +235,6 @@ TAGGERS = [
      ["ascii"], full),
     ("untagged", "dsf", untagged(dsf_plain), ["ascii"], full, "declined"),
 ]
-
-ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
-           '"': "'"}
-
-
-def name_filter(text):
-    return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
-
 
 rows = []
 for tagger, ext, write, kinds, keep, *expect in TAGGERS:

@@ -42,46 +42,22 @@ ffmpeg -hide_banner -loglevel error -y -f s16le -ar 8000 -ac 1 -i "$work/silence
 
 "$py" - "$out" "$work" <<'PY'
 import os
-import subprocess
 import sys
 
-from mutagen.apev2 import APEv2
 from mutagen.id3 import ID3, TIT2, TPE1
 
 out, work = sys.argv[1], sys.argv[2]
+# What all the library's scripts share.
+sys.path.insert(0, os.path.dirname(out))
+from library_common import (ALL, LONG, TEXTS, apev2_after, name_filter, quote, run,  # noqa: E402
+                            title_of)
 raw = os.path.join(work, "silence.raw")
 wav8 = os.path.join(work, "silence8.wav")
 wav32 = os.path.join(work, "silence32.wav")
 JMAC = "/usr/share/java/jmac.jar"
 
 
-def run(*args):
-    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-# Artist and title of each kind of text. The long title is over 30 bytes, where ID3v1 cuts.
-LONG = "Lengthy Title That Keeps Going On And On"
-TEXTS = {
-    "ascii": ("The Walkers", "Night Train"),
-    "latin-beyonce": ("Beyoncé", "Déjà Vu"),
-    "latin-sigur": ("Sigur Rós", "Hoppípolla"),
-    "latin-motley": ("Mötley Crüe", "Dr. Feelgood"),
-    "zh-hans": ("周杰伦", "简单爱"),
-    "zh-hant": ("周杰倫", "簡單愛"),
-    "japanese": ("宇多田ヒカル", "花束を君に"),
-    "korean": ("아이유", "좋은 날"),
-    "emoji": ("Daft Punk 🤖", "One More Time 🎉"),
-    "punct": ("AC/DC", 'Q? "A/B" <C|D> *\\:'),
-    "long": ("The Walkers", None),
-    "control": ("Tab Band", "Tab\there"),
-}
-ALL = [k for k in TEXTS if k != "control"]
 LATIN1 = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "punct", "long"]
-
-
-def title_of(kind, tagger):
-    base = TEXTS[kind][1]
-    return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
 # --- Writers: each makes the file PATH with ARTIST and TITLE. ---------------------------------
@@ -136,11 +112,6 @@ def kid3(*tags):
     return write
 
 
-def quote(text):
-    # kid3-cli commands take single-quoted values; a backslash escapes quotes and itself.
-    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
-
-
 def lame_tags(*opts):
     def write(path, artist, title):
         lame(path, *opts, "--ta", artist, "--tt", title)
@@ -167,16 +138,6 @@ def oggenc(path, artist, title):
 def mpcenc(path, artist, title):
     run("mpcenc", "--silent", "--overwrite", "--telephone", "--artist", artist,
         "--title", title, wav32, path)
-
-
-def apev2_after(encode):
-    def write(path, artist, title):
-        encode(path)
-        tag = APEv2()
-        tag["Artist"] = artist
-        tag["Title"] = title
-        tag.save(path)
-    return write
 
 
 def mpc_plain(path):
@@ -274,14 +235,6 @@ TAGGERS = [
     ("jmac-mutagen", "ape", apev2_after(ape_plain), ALL + ["control"], full),
     ("jmac-kid3", "ape", kid3_ape, ALL, full),
 ]
-
-ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
-           '"': "'"}
-
-
-def name_filter(text):
-    return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
-
 
 LATIN1_LEGACY = {"mutagen-v23-latin1", "id3v2", "lame-v1"}
 
