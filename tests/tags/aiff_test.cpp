@@ -44,11 +44,7 @@ TEST_F(AiffTest, ReadsCommAndTheTextChunksOverPadBytes) {
       Load(Form(Chunk("NAME", "Title") + Chunk("AUTH", std::string("Author\0\0", 8)) +
                     Chunk("ANNO", " one ") + Chunk("ANNO", "two") + Comm(rate44100) + kSound,
                 "AIFC")));
-  EXPECT_TRUE(Aiff.Found);
   EXPECT_TRUE(Aiff.Compressed);
-  EXPECT_EQ(Aiff.Channels, 2);
-  EXPECT_EQ(Aiff.SampleFrames, 1000u);
-  EXPECT_EQ(Aiff.BitsPerSample, 24);
   EXPECT_EQ(Aiff.SampleRate, 44100u);
   EXPECT_EQ(Aiff.Name, "Title");
   EXPECT_EQ(Aiff.Author, "Author");

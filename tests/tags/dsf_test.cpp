@@ -51,11 +51,7 @@ TEST(DsfTest, ReadsTheTagAtTheMetadataOffsetOnly) {
     ASSERT_TRUE(dsf.Load(dir.Write("t.dsf", c.Bytes))) << c.What;
     EXPECT_EQ(dsf.Found, c.Found) << c.What;
     EXPECT_EQ(dsf.ID3v2->Title, c.Tag) << c.What;
-    if (!c.Found) continue;
-    EXPECT_EQ(dsf.Channels, 2u) << c.What;
-    EXPECT_EQ(dsf.SampleRate, 5644800u) << c.What;
-    EXPECT_EQ(dsf.BitsPerSample, 1u) << c.What;
-    EXPECT_EQ(dsf.SampleCount, 32768u) << c.What;
+    EXPECT_EQ(dsf.SampleRate, c.Found ? 5644800u : 0u) << c.What;
   }
 }
 

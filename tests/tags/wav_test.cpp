@@ -48,7 +48,6 @@ TEST_F(WavTest, ReadsTheInfoTextsOverOddSizesAndPadding) {
                            + Chunk("ITRK", " 5/12")                               // the track
                            + Chunk("ICMT", "a") + Chunk("ICMT", "b");             // two
   ASSERT_TRUE(Load(Wave(kFmt + Chunk("JUNK", "odd") + Chunk("LIST", info) + kData)));
-  EXPECT_EQ(Wav.SampleRate, 44100u);
   EXPECT_EQ(Wav.DataBytes, 4000u);
   EXPECT_EQ(Wav.Title, "Title");
   EXPECT_EQ(Wav.Artist, "Artist");
