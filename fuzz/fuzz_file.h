@@ -41,4 +41,11 @@ size_t TouchFields(const TFields& f) {
          Touch(f.Description) + Touch(f.Author);
 }
 
+// Every text and the track of a tag that has the common fields (ID3v2, APE).
+template <class TTag>
+size_t TouchTag(const TTag& t) {
+  return Touch(t.Title) + Touch(t.Artist) + Touch(t.Album) + Touch(t.Year) + Touch(t.Comment) +
+         Touch(t.Genre) + Touch(t.AlbumArtist) + t.Track + t.Found;
+}
+
 }  // namespace tunaro::fuzz

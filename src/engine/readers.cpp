@@ -33,10 +33,10 @@ constexpr std::array<TReaderRow, static_cast<size_t>(TReaderKind::Count)> kReade
     // The head holds a moov written first; the tail, a moov written last (ffmpeg's default)
     // for about six minutes of AAC at 44.1 kHz, whose sample tables grow with the length.
     {TReaderKind::MP4, "MP4", f::ReadMP4, f::DescribeMP4, {64 * 1024, 64 * 1024}},
-    {TReaderKind::WavPack, "WavPack", nullptr, nullptr, {}},
-    {TReaderKind::Wav, "WAV", nullptr, nullptr, {}},
-    {TReaderKind::Aiff, "AIFF", nullptr, nullptr, {}},
-    {TReaderKind::Dsf, "DSF", nullptr, nullptr, {}},
+    {TReaderKind::WavPack, "WavPack", f::ReadWavPack, f::DescribeWavPack, {}},
+    {TReaderKind::Wav, "WAV", f::ReadWav, f::DescribeWav, {}},
+    {TReaderKind::Aiff, "AIFF", f::ReadAiff, f::DescribeAiff, {}},
+    {TReaderKind::Dsf, "DSF", f::ReadDsf, f::DescribeDsf, {}},
 }};
 
 constexpr bool RowsInKindOrder() {

@@ -33,21 +33,32 @@ constexpr uint8_t kV4DataLength = 0x01;
 
 // kDate is the year frame of the other generation (TDRC in 2.3, TYER in 2.4): used when the
 // tag has no frame of its own version's kind.
-enum TField : size_t { kTitle, kArtist, kAlbum, kTrack, kYear, kGenre, kComment, kDate, kFields };
+enum TField : size_t {
+  kTitle,
+  kArtist,
+  kAlbum,
+  kTrack,
+  kYear,
+  kGenre,
+  kComment,
+  kDate,
+  kAlbumArtist,
+  kFields
+};
 
 struct TFrameName {
   const char* Id;
   TField Field;
 };
-constexpr TFrameName kNames22[] = {{"TT2", kTitle},  {"TP1", kArtist}, {"TAL", kAlbum},
-                                   {"TRK", kTrack},  {"TYE", kYear},   {"TCO", kGenre},
-                                   {"COM", kComment}};
+constexpr TFrameName kNames22[] = {{"TT2", kTitle},   {"TP1", kArtist},     {"TAL", kAlbum},
+                                   {"TRK", kTrack},   {"TYE", kYear},       {"TCO", kGenre},
+                                   {"COM", kComment}, {"TP2", kAlbumArtist}};
 constexpr TFrameName kNames23[] = {{"TIT2", kTitle},   {"TPE1", kArtist}, {"TALB", kAlbum},
                                    {"TRCK", kTrack},   {"TYER", kYear},   {"TCON", kGenre},
-                                   {"COMM", kComment}, {"TDRC", kDate}};
+                                   {"COMM", kComment}, {"TDRC", kDate},   {"TPE2", kAlbumArtist}};
 constexpr TFrameName kNames24[] = {{"TIT2", kTitle},   {"TPE1", kArtist}, {"TALB", kAlbum},
                                    {"TRCK", kTrack},   {"TDRC", kYear},   {"TCON", kGenre},
-                                   {"COMM", kComment}, {"TYER", kDate}};
+                                   {"COMM", kComment}, {"TYER", kDate},   {"TPE2", kAlbumArtist}};
 
 int FieldOf(const uint8_t* id, uint8_t version) {
   auto find = [&](const auto& names, size_t length) {
@@ -246,9 +257,10 @@ uint32_t FrameSize24(TReadOnlyFile& file, const uint8_t* sizeBytes, int64_t end)
   return syncSafe;
 }
 
-// Walks the frames from after the header up to `end`. The walk ends quietly at the first
-// thing that is not a frame (padding) and at any frame that runs past the tag.
-void ReadFrames(TReadOnlyFile& file, const uint8_t* header, int64_t end, TTexts& texts) {
+// Walks the frames from after the header at `start` up to `end`. The walk ends quietly at the
+// first thing that is not a frame (padding) and at any frame that runs past the tag.
+void ReadFrames(TReadOnlyFile& file, const uint8_t* header, int64_t start, int64_t end,
+                TTexts& texts) {
   const uint8_t version = header[3];
   const uint8_t flags = header[5];
   // A compressed 2.2 tag has no defined compression: nothing in it can be read.
@@ -256,7 +268,7 @@ void ReadFrames(TReadOnlyFile& file, const uint8_t* header, int64_t end, TTexts&
   // In 2.4 the frame headers stay readable; each frame's data is resynchronised by itself.
   const bool tagUnsync = (flags & kTagUnsync) != 0;
   TTagStream in(file, end, tagUnsync && version < 4);
-  if (!file.Seek(kHeaderSize)) return;
+  if (!file.Seek(start + static_cast<int64_t>(kHeaderSize))) return;
 
   if (flags & kTagExtended) {
     uint8_t size[4];
@@ -319,8 +331,9 @@ void TID3v2::Clear() {
   Year.clear();
   Genre.clear();
   Comment.clear();
+  AlbumArtist.clear();
   TitleEncoding = ArtistEncoding = AlbumEncoding = YearEncoding = GenreEncoding = CommentEncoding =
-      kLegacy;
+      AlbumArtistEncoding = kLegacy;
 }
 
 bool TID3v2::Load(const std::string& fileName) {
@@ -331,10 +344,17 @@ bool TID3v2::Load(const std::string& fileName) {
 }
 
 bool TID3v2::Load(TReadOnlyFile& file) {
+  return Load(file, 0, file.Size());
+}
+
+bool TID3v2::Load(TReadOnlyFile& file, int64_t offset, int64_t limit) {
   Clear();
+  if (offset < 0 || offset > file.Size()) return false;
+  limit = std::min(limit, file.Size() - offset);
   uint8_t header[kHeaderSize];
   // Read through the read-ahead window: the frames that follow usually come with it.
-  if (!file.Seek(0) || file.Read(header, kHeaderSize) != static_cast<int64_t>(kHeaderSize))
+  if (limit < static_cast<int64_t>(kHeaderSize) || !file.Seek(offset) ||
+      file.Read(header, kHeaderSize) != static_cast<int64_t>(kHeaderSize))
     return false;
   if (std::memcmp(header, "ID3", 3) != 0) return true;
   Found = true;
@@ -344,11 +364,11 @@ bool TID3v2::Load(TReadOnlyFile& file) {
   const int64_t total = int64_t{header[6]} * (1 << 21) + int64_t{header[7]} * (1 << 14) +
                         int64_t{header[8]} * (1 << 7) + int64_t{header[9]};
   const int64_t size = total + static_cast<int64_t>(kHeaderSize);
-  TagSize = size > file.Size() ? 0 : static_cast<int32_t>(size);
+  TagSize = size > limit ? 0 : static_cast<int32_t>(size);
   if (MajorVersion < 2 || MajorVersion > 4 || TagSize == 0) return true;
 
   TTexts texts;
-  ReadFrames(file, header, TagSize, texts);
+  ReadFrames(file, header, offset, offset + TagSize, texts);
   auto take = [](const TText& from, std::string& text, uint8_t& encoding) {
     text = from.Text;
     encoding = from.Encoding;
@@ -356,12 +376,10 @@ bool TID3v2::Load(TReadOnlyFile& file) {
   take(texts.Fields[kTitle], Title, TitleEncoding);
   take(texts.Fields[kArtist], Artist, ArtistEncoding);
   take(texts.Fields[kAlbum], Album, AlbumEncoding);
+  take(texts.Fields[kAlbumArtist], AlbumArtist, AlbumArtistEncoding);
   take(texts.Fields[kYear].Set ? texts.Fields[kYear] : texts.Fields[kDate], Year, YearEncoding);
-  // A 2.4 timestamp ("2003-04-05T10:00") is a year where a year is asked for.
-  const auto digit = [this](size_t i) { return Year[i] >= '0' && Year[i] <= '9'; };
-  if (Year.size() > 4 && digit(0) && digit(1) && digit(2) && digit(3) &&
-      (Year[4] == '-' || Year[4] == 'T'))
-    Year.resize(4);
+  // A 2.4 timestamp is a year where a year is asked for.
+  CutToYear(Year);
   Track = TrackFromText(texts.Fields[kTrack].Text);
   // "(17)Rock" names the genre twice; keep what follows the last numeric reference.
   take(texts.Fields[kGenre], Genre, GenreEncoding);

@@ -1,5 +1,6 @@
-// The ID3v2 tag at the start of an MP3 file: versions 2.2, 2.3 and 2.4, with
-// unsynchronisation, extended headers and the frame flags that matter for reading texts.
+// The ID3v2 tag at the start of an MP3 file, or in a chunk of a WAV, AIFF or DSF file:
+// versions 2.2, 2.3 and 2.4, with unsynchronisation, extended headers and the frame flags
+// that matter for reading texts.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,10 @@ class TID3v2 {
   // The same, on a file the caller has open (so one open can serve other tags too). Reads
   // from the start of the file; leaves the file open, its position anywhere.
   bool Load(TReadOnlyFile& file);
+  // A tag that starts `offset` bytes into the file and may take up at most `limit` bytes from
+  // there (an ID3 chunk, DSF's metadata): the same reading within those bounds. False when
+  // fewer than 10 bytes lie within them.
+  bool Load(TReadOnlyFile& file, int64_t offset, int64_t limit);
 
   bool Found;  // the file starts with "ID3"
   uint8_t MajorVersion;
@@ -40,6 +45,7 @@ class TID3v2 {
   std::string Year;  // TYER, or for version 2.4 TDRC, a timestamp cut to its year
   std::string Genre;
   std::string Comment;
+  std::string AlbumArtist;  // TPE2 (TP2 in 2.2)
 
   // The encoding byte of the frame each text came from (a TEncoding; kLegacy too when the
   // text is empty). kLegacy: the text is the tag's bytes as they stand; anything else: UTF-8.
@@ -49,6 +55,7 @@ class TID3v2 {
   uint8_t YearEncoding;
   uint8_t GenreEncoding;
   uint8_t CommentEncoding;
+  uint8_t AlbumArtistEncoding;
 };
 
 }  // namespace tunaro::tags

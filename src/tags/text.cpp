@@ -67,6 +67,13 @@ uint8_t TrackFromText(std::string_view s) {
   return n ? static_cast<uint8_t>(static_cast<uint32_t>(*n) & 0xFF) : 0;
 }
 
+void CutToYear(std::string& date) {
+  const auto digit = [&date](size_t i) { return date[i] >= '0' && date[i] <= '9'; };
+  if (date.size() > 4 && digit(0) && digit(1) && digit(2) && digit(3) &&
+      (date[4] == '-' || date[4] == 'T'))
+    date.resize(4);
+}
+
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
   if (cp < 0x80) {

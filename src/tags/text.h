@@ -29,6 +29,10 @@ std::optional<int32_t> StrToInt(std::string_view s);
 // and kept as its low 8 bits; 0 when the conversion fails.
 uint8_t TrackFromText(std::string_view s);
 
+// A timestamp ("2003-04-05T10:00", "2003-04") cut to its year where a year is asked for;
+// any other text stays as it is.
+void CutToYear(std::string& date);
+
 // UTF-16 code units to UTF-8, up to the first zero unit. An unpaired surrogate becomes
 // U+FFFD and an odd last byte is dropped, so the result is always valid UTF-8.
 std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian);

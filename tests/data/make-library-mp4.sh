@@ -21,7 +21,7 @@ import tempfile
 here = sys.argv[1]
 out = os.path.join(here, "library")
 sys.path.insert(0, here)
-from library_texts import (ALL, DECLINED, TEXTS, name_filter, record_tools,  # noqa: E402
+from library_common import (ALL, DECLINED, TEXTS, name_filter, record_tools,  # noqa: E402
                            replace_rows, title_of)
 from mutagen.mp4 import MP4  # noqa: E402
 

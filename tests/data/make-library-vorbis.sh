@@ -35,7 +35,7 @@ from mutagen.oggspeex import OggSpeex
 
 out, work = sys.argv[1], sys.argv[2]
 sys.path.insert(0, os.path.dirname(out))
-from library_texts import ALL, TEXTS, name_filter, run, title_of  # noqa: E402
+from library_common import ALL, TEXTS, name_filter, run, title_of  # noqa: E402
 
 raw = os.path.join(work, "silence.raw")
 

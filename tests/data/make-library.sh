@@ -15,7 +15,7 @@
 # tagger's name ("Night Train (mid3v2)"; for the long titles the name comes first, so that a
 # cut at 30 bytes keeps it), so no two files of one type expect the same new name.
 #
-# The texts and the name rules are in library_texts.py. The newer formats' files are made by
+# The texts and the name rules are in library_common.py. The newer formats' files are made by
 # the make-library-*.sh scripts beside this one: run them after it, as it empties the folder.
 #
 # Not made here:
@@ -47,16 +47,18 @@ ffmpeg -hide_banner -loglevel error -y -f s16le -ar 8000 -ac 1 -i "$work/silence
 import os
 import sys
 
-from mutagen.apev2 import APEv2
 from mutagen.id3 import ID3, TIT2, TPE1
 
 out, work = sys.argv[1], sys.argv[2]
+# What all the library's scripts share.
 sys.path.insert(0, os.path.dirname(out))
-from library_texts import ALL, TEXTS, name_filter, run, title_of  # noqa: E402
+from library_common import (ALL, LONG, TEXTS, apev2_after, name_filter, quote, run,  # noqa: E402
+                            title_of)
 raw = os.path.join(work, "silence.raw")
 wav8 = os.path.join(work, "silence8.wav")
 wav32 = os.path.join(work, "silence32.wav")
 JMAC = "/usr/share/java/jmac.jar"
+
 
 LATIN1 = ["ascii", "latin-beyonce", "latin-sigur", "latin-motley", "punct", "long"]
 
@@ -113,11 +115,6 @@ def kid3(*tags):
     return write
 
 
-def quote(text):
-    # kid3-cli commands take single-quoted values; a backslash escapes quotes and itself.
-    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
-
-
 def lame_tags(*opts):
     def write(path, artist, title):
         lame(path, *opts, "--ta", artist, "--tt", title)
@@ -144,16 +141,6 @@ def oggenc(path, artist, title):
 def mpcenc(path, artist, title):
     run("mpcenc", "--silent", "--overwrite", "--telephone", "--artist", artist,
         "--title", title, wav32, path)
-
-
-def apev2_after(encode):
-    def write(path, artist, title):
-        encode(path)
-        tag = APEv2()
-        tag["Artist"] = artist
-        tag["Title"] = title
-        tag.save(path)
-    return write
 
 
 def mpc_plain(path):

@@ -1,5 +1,5 @@
 // tunaro-cli rename over a small library tagged by other authors' taggers and encoders
-// (tests/data/make-library.sh), one file type at a time, against the names in EXPECTED.tsv.
+// (tests/data/make-library*.sh), one file type at a time, against the names in EXPECTED.tsv.
 // Each type prints one line per tagger, "library: TYPE TAGGER right R wrong W declined D",
 // which tests/data/library/score.sh adds up.
 #include <gtest/gtest.h>
@@ -20,7 +20,8 @@ namespace tunaro::test {
 namespace {
 
 const std::string kLibrary = TUNARO_TEST_DATA "/library/";
-// The expected name of a file whose tag holds nothing: the run must decline it.
+// The expected name of a file whose tag holds nothing for the template: the run must decline
+// it, and it keeps its name.
 const std::string kDeclined = "(declined)";
 
 struct TLibraryFile {
@@ -173,7 +174,8 @@ TEST_P(LibraryTest, RenamesEachFileToItsExpectedName) {
 
 INSTANTIATE_TEST_SUITE_P(Types, LibraryTest,
                          ::testing::Values("mp3", "ogg", "wma", "rm", "mpc", "mpp", "ape", "flac",
-                                           "oga", "opus", "spx", "m4a", "m4b", "mp4"),
+                                           "oga", "opus", "spx", "m4a", "m4b", "mp4", "wv", "wav",
+                                           "aif", "aiff", "aifc", "dsf"),
                          [](const auto& test) { return test.param; });
 
 }  // namespace

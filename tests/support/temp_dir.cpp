@@ -123,6 +123,22 @@ std::string APETag(const std::vector<std::string>& items, uint32_t version, bool
   return (header ? block(flags | 1u << 29) : std::string()) + body + block(flags);
 }
 
+std::string ID3v2Tag(std::string_view title, std::string_view artist, size_t padding) {
+  std::string frames;
+  for (const auto& [id, text] : {std::pair{"TIT2", title}, std::pair{"TPE1", artist}}) {
+    if (text.empty()) continue;
+    const uint32_t n = static_cast<uint32_t>(text.size() + 1);  // encoding byte, then the text
+    frames += std::string(id) + static_cast<char>(n >> 24) + static_cast<char>(n >> 16) +
+              static_cast<char>(n >> 8) + static_cast<char>(n) + std::string(3, '\0') +
+              std::string(text);
+  }
+  frames += std::string(padding, '\0');
+  const size_t n = frames.size();  // sync-safe: seven bits a byte
+  return std::string("ID3\x03\0\0", 6) + static_cast<char>(n >> 21 & 0x7F) +
+         static_cast<char>(n >> 14 & 0x7F) + static_cast<char>(n >> 7 & 0x7F) +
+         static_cast<char>(n & 0x7F) + frames;
+}
+
 std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track) {
   return std::string(200, '\xFF') + ID3v1Block(title, artist, "", "", "", track);
 }

@@ -54,6 +54,10 @@ std::string APEItem(std::string_view key, std::string_view value, uint32_t flags
 std::string APETag(const std::vector<std::string>& items, uint32_t version = 2000,
                    bool header = false, int64_t count = -1);
 
+// An ID3v2.3 tag of two legacy text frames, TIT2 and TPE1 (an empty text leaves its frame
+// out), and `padding` zero bytes.
+std::string ID3v2Tag(std::string_view title, std::string_view artist = "", size_t padding = 0);
+
 // Some audio-like bytes followed by an ID3v1 tag: a small MP3 file as the rename run sees it.
 std::string TaggedMp3(std::string_view artist, std::string_view title, uint8_t track = 0);
 

@@ -8,6 +8,7 @@
 
 namespace tunaro::tags {
 class TID3v1;
+class TID3v2;
 }  // namespace tunaro::tags
 
 namespace tunaro::engine::formats {
@@ -56,15 +57,42 @@ TJson DescribeOggStream(TReadOnlyFile& file, const TTextDecoder& x);
 bool ReadMP4(TReadOnlyFile& file, TTagTexts& texts);
 TJson DescribeMP4(TReadOnlyFile& file, const TTextDecoder& x);
 
+bool ReadWavPack(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeWavPack(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadWav(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeWav(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadAiff(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeAiff(TReadOnlyFile& file, const TTextDecoder& x);
+
+bool ReadDsf(TReadOnlyFile& file, TTagTexts& texts);
+TJson DescribeDsf(TReadOnlyFile& file, const TTextDecoder& x);
+
 // Pieces several formats share.
 
 // An ID3v1 field's text, marked as filling the field when it is `width` bytes long.
 TTagText ID3v1Text(const std::string& field, size_t width);
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
 TTagTexts ID3v1Texts(const tags::TID3v1& tag);
-// Monkey's Audio and Musepack files: the APE tag where the file has one, else the ID3v1 tag.
+// Monkey's Audio, Musepack and WavPack: the APE tag where the file has one, else ID3v1.
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
+// An APE tag's text: Unicode in APEv2, code-page bytes in APEv1.
+TTagText APEText(const tags::TAPEv2& tag, const std::string& text);
+// An ID3v2 text: ready UTF-8 from a Unicode frame, code-page bytes from a legacy one.
+TTagText ID3v2TagText(const std::string& text, uint8_t encoding);
+// %1..%6 of an ID3v2 tag by itself, as an MP3 without an ID3v1 tag takes them.
+TTagTexts ID3v2Texts(const tags::TID3v2& tag);
+// The newer types take the album artist for an empty artist: the tracks of a compilation
+// are often tagged with it alone.
+void FallBackToAlbumArtist(TTagTexts& texts, TTagText albumArtist);
+// The ID3v2 tag of a WAV or AIFF chunk or of DSF's metadata, the album artist taken for an
+// empty artist.
+TTagTexts ChunkID3v2Texts(const tags::TID3v2& tag);
 TJson ID3v1Json(const tags::TID3v1& tag, bool loaded, const TTextDecoder& x);
+TJson ID3v2Json(const tags::TID3v2& tag, bool loaded, const TTextDecoder& x);
+// The same for a tag within a file, with the album artist.
+TJson ChunkID3v2Json(const tags::TID3v2& tag, const TTextDecoder& x);
 TJson APEv2Json(const tags::TAPEv2& tag, const TTextDecoder& x);
 
 }  // namespace tunaro::engine::formats

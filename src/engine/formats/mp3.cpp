@@ -8,10 +8,6 @@ namespace tunaro::engine::formats {
 
 namespace {
 
-TTagText ID3v2TagText(const std::string& text, uint8_t encoding) {
-  return tags::TID3v2::IsUnicode(encoding) ? ReadyText(text) : LegacyText(text);
-}
-
 // An MP3 with both tags takes each field from ID3v1, except where the ID3v1 field is a lossy
 // copy of the ID3v2 one:
 //   - the ID3v2 text is Unicode (taggers copy it into ID3v1 in a code page, with "?" for what
@@ -50,9 +46,7 @@ bool ReadMP3(TReadOnlyFile& file, TTagTexts& texts) {
     return true;
   }
   if (!v2.Found) return false;
-  texts = {ID3v2TagText(v2.Artist, v2.ArtistEncoding),   ID3v2TagText(v2.Title, v2.TitleEncoding),
-           ID3v2TagText(v2.Album, v2.AlbumEncoding),     ID3v2TagText(v2.Year, v2.YearEncoding),
-           ID3v2TagText(v2.Comment, v2.CommentEncoding), ReadyText(TrackText(v2.Track))};
+  texts = ID3v2Texts(v2);
   return true;
 }
 
@@ -63,26 +57,7 @@ TJson DescribeMP3(TReadOnlyFile& file, const TTextDecoder& x) {
   const bool loaded2 = t.Load(file);
   return TJson{
       {"TID3v1", ID3v1Json(v1, loaded1, x)},
-      {"TID3v2",
-       TJson{
-           {"Load", loaded2},
-           {"Found", t.Found},
-           {"MajorVersion", t.MajorVersion},
-           {"TagSize", t.TagSize},
-           {"Title", x.ID3v2(t.Title, t.TitleEncoding)},
-           {"Artist", x.ID3v2(t.Artist, t.ArtistEncoding)},
-           {"Album", x.ID3v2(t.Album, t.AlbumEncoding)},
-           {"Track", t.Track},
-           {"Year", x.ID3v2(t.Year, t.YearEncoding)},
-           {"Genre", x.ID3v2(t.Genre, t.GenreEncoding)},
-           {"Comment", x.ID3v2(t.Comment, t.CommentEncoding)},
-           {"Encodings", TJson{{"Title", t.TitleEncoding},
-                               {"Artist", t.ArtistEncoding},
-                               {"Album", t.AlbumEncoding},
-                               {"Year", t.YearEncoding},
-                               {"Genre", t.GenreEncoding},
-                               {"Comment", t.CommentEncoding}}},
-       }},
+      {"TID3v2", ID3v2Json(t, loaded2, x)},
   };
 }
 

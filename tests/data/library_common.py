@@ -1,12 +1,15 @@
-"""The tag texts of the library (tests/data/library/) and the rules of its expected names,
-shared by the scripts that make it: make-library.sh and the make-library-*.sh of the newer
-formats."""
+# What the make-library*.sh scripts share: the kinds of text every type is tagged with, the
+# titles that carry the tagger's name, the name the program makes of a text, and the ways of
+# running a tool and of adding an APEv2 tag.
 import os
 import subprocess
+
+from mutagen.apev2 import APEv2
 
 
 def run(*args):
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
 
 # Artist and title of each kind of text. The long title is over 30 bytes, where ID3v1 cuts.
 LONG = "Lengthy Title That Keeps Going On And On"
@@ -35,12 +38,28 @@ def title_of(kind, tagger):
     return f"{tagger} {LONG}" if kind == "long" else f"{base} ({tagger})"
 
 
+def quote(text):
+    # kid3-cli commands take single-quoted values; a backslash escapes quotes and itself.
+    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
+
+
 ILLEGAL = {"/": " ", "|": " ", "*": " ", "?": " ", "\\": " ", ">": ")", "<": "(", ":": "-",
            '"': "'"}
 
 
 def name_filter(text):
     return "".join(" " if ord(c) < 32 else ILLEGAL.get(c, c) for c in text)
+
+
+def apev2_after(encode):
+    # Makes a file with ENCODE(PATH), then mutagen adds an APEv2 tag at its end.
+    def write(path, artist, title):
+        encode(path)
+        tag = APEv2()
+        tag["Artist"] = artist
+        tag["Title"] = title
+        tag.save(path)
+    return write
 
 
 def replace_rows(out, taggers, rows):
