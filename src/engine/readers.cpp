@@ -79,22 +79,39 @@ std::string APETagText(const tags::TAPEv2& tag, const std::string& text, TCodePa
   return tag.Version >= 2000 ? UnicodeTagText(text, cp) : LegacyToUtf8(text, cp);
 }
 
-std::string DecodeTagText(const TTagText& text, TCodePage codePage) {
+std::string DecodeTagText(const TTagText& text, const platform::TFolderReading& reading) {
   switch (text.Kind) {
     case TTextKind::Legacy:
-      return LegacyToUtf8(text.Bytes, codePage, text.FullField);
+      return platform::ReadLegacyText(reading, text.Bytes, text.FullField);
     case TTextKind::Unicode:
-      return UnicodeTagText(text.Bytes, codePage);
+      // UTF-8 by the format (a sequence the reader's bound cut dropped); what is not UTF-8 at
+      // all is an old tagger's code-page bytes.
+      if (const std::string utf8 = UnicodeTagText(text.Bytes, TCodePage::Utf8);
+          utf8.find(platform::kUndecodable) == std::string::npos)
+        return utf8;
+      return platform::ReadLegacyText(reading, text.Bytes, false);
     case TTextKind::Ready:
       break;
   }
   return text.Bytes;
 }
 
-TFieldValues DecodeTagTexts(const TTagTexts& texts, TCodePage codePage) {
+TFieldValues DecodeTagTexts(const TTagTexts& texts, const platform::TFolderReading& reading) {
   TFieldValues values;
-  for (size_t i = 0; i < texts.size(); ++i) values[i] = DecodeTagText(texts[i], codePage);
+  for (size_t i = 0; i < texts.size(); ++i) values[i] = DecodeTagText(texts[i], reading);
   return values;
+}
+
+std::string DecodeTagText(const TTagText& text, TCodePage codePage) {
+  platform::TFolderReading reading;
+  reading.Page = codePage;
+  return DecodeTagText(text, reading);
+}
+
+TFieldValues DecodeTagTexts(const TTagTexts& texts, TCodePage codePage) {
+  platform::TFolderReading reading;
+  reading.Page = codePage;
+  return DecodeTagTexts(texts, reading);
 }
 
 std::string TTextDecoder::Legacy(const std::string& t) const {

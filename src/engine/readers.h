@@ -12,6 +12,7 @@
 #include "engine/file_types.h"
 #include "engine/name_builder.h"
 #include "platform/codec.h"
+#include "platform/codepage_detect.h"
 #include "platform/fs.h"
 
 namespace tunaro::tags {
@@ -59,6 +60,10 @@ std::string ID3v2Text(const std::string& text, uint8_t encoding, platform::TCode
 std::string APETagText(const tags::TAPEv2& tag, const std::string& text,
                        platform::TCodePage codePage);
 
+// A read's texts as UTF-8, legacy bytes read the given way: with one code page, or as a
+// folder's judgement says (platform/codepage_detect.h).
+std::string DecodeTagText(const TTagText& text, const platform::TFolderReading& reading);
+TFieldValues DecodeTagTexts(const TTagTexts& texts, const platform::TFolderReading& reading);
 std::string DecodeTagText(const TTagText& text, platform::TCodePage codePage);
 TFieldValues DecodeTagTexts(const TTagTexts& texts, platform::TCodePage codePage);
 
