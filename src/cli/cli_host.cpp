@@ -29,6 +29,14 @@ void TCliHost::EndProgress() {
   ProgressShown_ = false;
 }
 
+void TCliHost::FolderCodePage(const std::string& folder, const platform::TFolderReading&,
+                              const std::string& text) {
+  if (!PrintOutcomes_ || text.empty()) return;
+  EndProgress();
+  const std::string line = text + "：" + folder + "\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
 void TCliHost::FileDone(const engine::TFileOutcome& outcome) {
   if (!PrintOutcomes_) return;
   EndProgress();

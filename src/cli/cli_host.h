@@ -19,6 +19,9 @@ class TCliHost : public engine::TEngineHost {
   void CounterDisplayRefresh() override;
   std::string DesktopDir() const override { return DesktopDir_; }
   void FileDone(const engine::TFileOutcome& outcome) override;
+  // "按 Big5 读取：FOLDER", as the run log says it, before the folder's first file.
+  void FolderCodePage(const std::string& folder, const platform::TFolderReading& reading,
+                      const std::string& text) override;
 
   void SetPrintOutcomes(bool print) { PrintOutcomes_ = print; }
   // Clears the progress line before other output goes to the terminal.

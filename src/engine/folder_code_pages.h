@@ -37,8 +37,7 @@ class TFolderCodePages {
   platform::TFolderReading ReadingFor(
       size_t index, const std::string& path, const TTagRead& read,
       const std::function<const TTagRead*(size_t)>& readEntry,
-      const std::function<void(const std::string&, const platform::TFolderReading&, bool)>&
-          judged);
+      const std::function<void(const std::string&, const platform::TFolderReading&, bool)>& judged);
 
  private:
   // The checked entries of the folder, in list order, from `index` on, at most kSampleFiles.

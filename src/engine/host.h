@@ -8,6 +8,7 @@
 #include "engine/file_list.h"
 #include "engine/file_types.h"
 #include "platform/codec.h"
+#include "platform/codepage_detect.h"
 
 namespace tunaro::engine {
 
@@ -78,6 +79,12 @@ class TEngineHost {
   virtual void BeginBusy() {}
   virtual void EndBusy() {}
   virtual void FileDone(const TFileOutcome&) {}
+  // How a folder's legacy tag texts are read under the automatic code page, once per folder,
+  // before its first file: `text` says it ("按 Big5 读取"), empty where there was nothing to
+  // decide (no text beyond ASCII).
+  virtual void FolderCodePage(const std::string& /*folder*/,
+                              const platform::TFolderReading& /*reading*/,
+                              const std::string& /*text*/) {}
 };
 
 }  // namespace tunaro::engine

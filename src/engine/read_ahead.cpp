@@ -30,29 +30,8 @@ struct TSlot {
   size_t Index = 0;
   std::string Path;
   TReaderKind Kind = TReaderKind::None;
-  TTagRead Read;            // its Stamp is the look before the reads, when the file was opened
-  int64_t ReadStartNs = 0;  // the wall clock when the read began
+  TTagRead Read;
 };
-
-// Whether a write just after the read could have left the file's stamp as it was: a rewrite
-// of the same size within the file system's time granularity. exFAT through FUSE keeps whole
-// seconds, FAT two, and an older kernel stamps a change with its clock tick (up to 10 ms).
-// As git does with a "racily clean" entry, a result whose stamp is not older than the read's
-// start by more than that is not trusted: the run reads the file itself. Stamps that are
-// whole seconds in both times say a coarse file system; a library's files are far older, so
-// this costs a second read of only the files changed just before.
-bool StampTooNewToTrust(const platform::TFileStamp& stamp, int64_t readStartNs) {
-  constexpr int64_t kSecond = 1'000'000'000;
-  const bool wholeSeconds = stamp.ModifiedNs % kSecond == 0 && stamp.ChangedNs % kSecond == 0;
-  const int64_t granularity = wholeSeconds ? 2 * kSecond : kSecond / 50;
-  return std::max(stamp.ModifiedNs, stamp.ChangedNs) + granularity >= readStartNs;
-}
-
-int64_t WallClockNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
 
 // Files warmed by one batch of reads: their blocks, neighbours on the disk, are fetched by
 // a few large requests.
@@ -113,7 +92,6 @@ struct TReadAhead::TShared {
       uint32_t queued = ssQueued;
       if (!slot.State.compare_exchange_strong(queued, ssReading, std::memory_order_acquire))
         continue;
-      slot.ReadStartNs = WallClockNs();
       slot.Read = ReadTag(slot.Kind, slot.Path);
       slot.State.store(ssReady, std::memory_order_release);
     }
@@ -225,19 +203,8 @@ bool TReadAhead::Take(size_t index, const std::string& path, TTagRead& read) {
       slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
     return false;
   if (state != ssReady) return false;
-  // Used only when the name still holds the file that was read, as it was: the look of the
-  // name now must match the look taken before the reads, and be one that a later write could
-  // not have kept. A link could have its target changed under the same look, so a link is
-  // read again.
-  platform::TFileStamp now;
-  int32_t own = -1;
-  const bool same = slot.Read.Opened && !slot.Read.Stamp.Link &&
-                    !StampTooNewToTrust(slot.Read.Stamp, slot.ReadStartNs) &&
-                    platform::LookAtFile(path, now, own) == 0 && now == slot.Read.Stamp;
-  if (same) {
-    read = std::move(slot.Read);
-    read.Attributes = own;
-  }
+  const bool same = StillAsRead(slot.Read, path);
+  if (same) read = std::move(slot.Read);
   slot.State.store(ssFree, std::memory_order_relaxed);
   return same;
 }

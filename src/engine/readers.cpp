@@ -1,5 +1,8 @@
 #include "engine/readers.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "engine/formats/formats.h"
 #include "tags/apev2.h"
 #include "tags/file_reader.h"
@@ -71,14 +74,6 @@ std::string UnicodeTagText(const std::string& text, TCodePage codePage) {
   return LegacyToUtf8(text, codePage);
 }
 
-std::string ID3v2Text(const std::string& text, uint8_t encoding, TCodePage cp) {
-  return tags::TID3v2::IsUnicode(encoding) ? text : LegacyToUtf8(text, cp);
-}
-
-std::string APETagText(const tags::TAPEv2& tag, const std::string& text, TCodePage cp) {
-  return tag.Version >= 2000 ? UnicodeTagText(text, cp) : LegacyToUtf8(text, cp);
-}
-
 std::string DecodeTagText(const TTagText& text, const platform::TFolderReading& reading) {
   switch (text.Kind) {
     case TTextKind::Legacy:
@@ -114,18 +109,46 @@ TFieldValues DecodeTagTexts(const TTagTexts& texts, TCodePage codePage) {
   return DecodeTagTexts(texts, reading);
 }
 
-std::string TTextDecoder::Legacy(const std::string& t) const {
-  return LegacyToUtf8(t, CodePage);
+std::string TTextDecoder::Legacy(const std::string& t, bool fullField) const {
+  return DecodeTagText(LegacyText(t, fullField), Reading);
 }
 std::string TTextDecoder::Unicode(const std::string& t) const {
-  return UnicodeTagText(t, CodePage);
+  return DecodeTagText(UnicodeText(t), Reading);
 }
 std::string TTextDecoder::ID3v2(const std::string& t, uint8_t encoding) const {
-  return ID3v2Text(t, encoding, CodePage);
+  return tags::TID3v2::IsUnicode(encoding) ? t : Legacy(t);
 }
+std::string TTextDecoder::APE(const tags::TAPEv2& tag, const std::string& t) const {
+  return tag.Version >= 2000 ? Unicode(t) : Legacy(t);
+}
+
+namespace {
+
+// Whether a write just after the read could have left the file's stamp as it was: a rewrite
+// of the same size within the file system's time granularity. exFAT through FUSE keeps whole
+// seconds, FAT two, and an older kernel stamps a change with its clock tick (up to 10 ms).
+// As git does with a "racily clean" entry, a read whose stamp is not older than the read's
+// start by more than that is not trusted: the run reads the file again. Stamps that are
+// whole seconds in both times say a coarse file system; a library's files are far older, so
+// this costs a second read of only the files changed just before.
+bool StampTooNewToTrust(const platform::TFileStamp& stamp, int64_t readStartNs) {
+  constexpr int64_t kSecond = 1'000'000'000;
+  const bool wholeSeconds = stamp.ModifiedNs % kSecond == 0 && stamp.ChangedNs % kSecond == 0;
+  const int64_t granularity = wholeSeconds ? 2 * kSecond : kSecond / 50;
+  return std::max(stamp.ModifiedNs, stamp.ChangedNs) + granularity >= readStartNs;
+}
+
+int64_t WallClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
 
 TTagRead ReadTag(TReaderKind kind, const std::string& path) {
   TTagRead read;
+  read.StartNs = WallClockNs();
   const TReaderRow& row = ReaderRow(kind);
   if (row.Read == nullptr) return read;
   tags::TReadOnlyFile file;
@@ -135,6 +158,16 @@ TTagRead ReadTag(TReaderKind kind, const std::string& path) {
   read.Attributes = file.OwnAttributes();
   read.Found = row.Read(file, read.Texts);
   return read;
+}
+
+bool StillAsRead(TTagRead& read, const std::string& path) {
+  platform::TFileStamp now;
+  int32_t own = -1;
+  if (!read.Opened || read.Stamp.Link || StampTooNewToTrust(read.Stamp, read.StartNs) ||
+      platform::LookAtFile(path, now, own) != 0 || now != read.Stamp)
+    return false;
+  read.Attributes = own;
+  return true;
 }
 
 bool ReadFieldValues(TReaders&, TReaderKind kind, const std::string& path, TCodePage codePage,

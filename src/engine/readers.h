@@ -54,11 +54,6 @@ inline TTagText ReadyText(std::string bytes) {
 // reader's bound is dropped, and a text that is not UTF-8 at all (an old tagger's code-page
 // bytes) is decoded as legacy text.
 std::string UnicodeTagText(const std::string& text, platform::TCodePage codePage);
-// An ID3v2 text as UTF-8, by the encoding of the frame it came from.
-std::string ID3v2Text(const std::string& text, uint8_t encoding, platform::TCodePage codePage);
-// An APE tag's text as UTF-8: APEv2 stores UTF-8, APEv1 code-page bytes.
-std::string APETagText(const tags::TAPEv2& tag, const std::string& text,
-                       platform::TCodePage codePage);
 
 // A read's texts as UTF-8, legacy bytes read the given way: with one code page, or as a
 // folder's judgement says (platform/codepage_detect.h).
@@ -69,10 +64,11 @@ TFieldValues DecodeTagTexts(const TTagTexts& texts, platform::TCodePage codePage
 
 // Decodes texts for tunaro-cli's listing of a reader's fields, as the rename decodes them.
 struct TTextDecoder {
-  platform::TCodePage CodePage;
-  std::string Legacy(const std::string& t) const;
+  platform::TFolderReading Reading;
+  std::string Legacy(const std::string& t, bool fullField = false) const;
   std::string Unicode(const std::string& t) const;
   std::string ID3v2(const std::string& t, uint8_t encoding) const;
+  std::string APE(const tags::TAPEv2& tag, const std::string& t) const;
 };
 
 // The parts of a file that a reader reads, for warming the cache ahead of the run: the first
@@ -102,10 +98,18 @@ struct TTagRead {
   TTagTexts Texts;
   platform::TFileStamp Stamp;
   int32_t Attributes = -1;  // the name's own, as platform::GetOwnAttributes gives
+  int64_t StartNs = 0;      // the wall clock when the read began
 };
 
 // Opens the file and reads it with the reader of `kind`.
 TTagRead ReadTag(TReaderKind kind, const std::string& path);
+
+// Whether the name still holds the file as it was read, for a read made some time before its
+// use (ahead of the run): the name looked at again gives the stamp seen before the reads, and
+// one that a change after the read could not have kept. A link is never taken as unchanged:
+// its target may change under the same look. True also updates the read's Attributes to the
+// name's own now.
+bool StillAsRead(TTagRead& read, const std::string& path);
 
 // What a front end keeps for reading: the reader objects are made per file (plain values,
 // cheap), so nothing is shared between files and any thread may read with its own.

@@ -1,7 +1,9 @@
 #include "engine/rename_run.h"
 
 #include <cerrno>
+#include <unordered_map>
 
+#include "engine/folder_code_pages.h"
 #include "engine/name_builder.h"
 #include "engine/read_ahead.h"
 #include "engine/run_files.h"
@@ -83,6 +85,26 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
 
   TFieldValues values;
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
+  // Under the automatic code page a folder's first file waits for the folder's judgement,
+  // for which the run reads ahead what the read-ahead has not: kept here for their turn, and
+  // used then if the file is still as it was read.
+  TFolderCodePages folderCodePages(list, settings.CodePage);
+  std::unordered_map<size_t, TTagRead> readEarly;
+  const auto readEntry = [&](size_t k) -> const TTagRead* {
+    if (k >= list.Count()) return nullptr;
+    const std::string path = list.Path(k);
+    const TReaderKind kind = ReaderForExtension(ExtractFileExt(path));
+    if (kind == TReaderKind::None) return nullptr;
+    TTagRead& early = readEarly[k];
+    if (!readAhead.Take(k, path, early)) early = ReadTag(kind, path);
+    return &early;
+  };
+  const auto folderJudged = [&](const std::string& judged, const platform::TFolderReading& reading,
+                                bool hasLegacyText) {
+    const std::string text = FolderReadingText(reading, hasLegacyText);
+    host.FolderCodePage(judged, reading, text);
+    if (keepLog && !text.empty() && !error) error = log.FolderCodePage(judged, text);
+  };
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   for (int32_t i = 0; !error && i < c.Total; ++i) {
@@ -100,10 +122,19 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
     // does one whose text the code page cannot decode: its name would be garbage.
     const TReaderKind reader = ReaderForExtension(ext);
     TTagRead read;
-    if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
+    // A read made early for the folder's judgement is used as a read-ahead one is: while the
+    // name still holds the file as it was read.
+    const auto early = readEarly.find(static_cast<size_t>(i));
+    if (early != readEarly.end() && early->second.Found && StillAsRead(early->second, oldPath))
+      read = std::move(early->second);
+    else if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
       read = ReadTag(reader, oldPath);
+    if (early != readEarly.end()) readEarly.erase(early);
     const bool found = read.Found;
-    if (found) values = DecodeTagTexts(read.Texts, settings.CodePage);
+    if (found)
+      values =
+          DecodeTagTexts(read.Texts, folderCodePages.ReadingFor(static_cast<size_t>(i), oldPath,
+                                                                read, readEntry, folderJudged));
     int32_t attr = read.Attributes;
     TFailReason noName = TFailReason::None;
     if (reader == TReaderKind::None)

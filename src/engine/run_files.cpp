@@ -55,6 +55,10 @@ TIoError TRunLog::Success(const std::string& oldPath, const std::string& newPath
   return File_.WriteLine(Line("成功：" + oldPath + " -> " + newPath));
 }
 
+TIoError TRunLog::FolderCodePage(const std::string& folder, const std::string& text) {
+  return File_.WriteLine(Line(text + "：" + folder));
+}
+
 TIoError TRunLog::Failure(const std::string& oldPath, const std::string& newPath) {
   return File_.WriteLine(Line("失败：" + oldPath + " -> " + newPath));
 }

@@ -32,6 +32,8 @@ class TRunLog {
   platform::TIoError Open(const std::string& folder, const platform::TDateTimeTexts& now);
   platform::TIoError Success(const std::string& oldPath, const std::string& newPath);
   platform::TIoError Failure(const std::string& oldPath, const std::string& newPath);
+  // How the folder's legacy tag texts are read, once per folder: "按 Big5 读取：FOLDER".
+  platform::TIoError FolderCodePage(const std::string& folder, const std::string& text);
   // Writes the summary and closes. `extension` is the current extension with its dot.
   platform::TIoError Close(const platform::TDateTimeTexts& now, const std::string& extension,
                            int32_t total, int32_t success, int32_t failure);

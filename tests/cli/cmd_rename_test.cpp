@@ -29,7 +29,9 @@ TEST_F(CmdRenameTest, RenamesEveryFileAndPrintsLogLines) {
   EXPECT_EQ(r.Status, 0) << r.Err;
   // GBK tag bytes of "歌手" would be needed for Chinese; plain ASCII here stays as it is.
   EXPECT_EQ(Music.List(), std::vector<std::string>{"01 Song.mp3"});
-  EXPECT_EQ(r.Out, "成功：" + Music / "01.mp3" + " -> " + Music / "01 Song.mp3" +
+  // The folder's texts beyond ASCII are UTF-8, said once before its first file.
+  EXPECT_EQ(r.Out, "按 UTF-8 读取：" + Music.Path() + "/\n成功：" + Music / "01.mp3" + " -> " +
+                       Music / "01 Song.mp3" +
                        "\n总共找到mp3文件：1 个\n成功换名：1 个\n换名失败：0 个\n");
 }
 

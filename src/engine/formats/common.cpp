@@ -54,7 +54,7 @@ TTagTexts ChunkID3v2Texts(const tags::TID3v2& tag) {
 
 TJson ID3v1Json(const tags::TID3v1& r, bool loaded, const TTextDecoder& x) {
   const auto text = [&](const std::string& field, size_t width) {
-    return DecodeTagText(ID3v1Text(field, width), x.CodePage);
+    return DecodeTagText(ID3v1Text(field, width), x.Reading);
   };
   return TJson{
       {"Load", loaded},
@@ -100,7 +100,7 @@ TJson ChunkID3v2Json(const tags::TID3v2& t, const TTextDecoder& x) {
 }
 
 TJson APEv2Json(const tags::TAPEv2& t, const TTextDecoder& x) {
-  const auto text = [&](const std::string& s) { return APETagText(t, s, x.CodePage); };
+  const auto text = [&](const std::string& s) { return x.APE(t, s); };
   return TJson{
       {"Found", t.Found},           {"Version", t.Version},   {"Title", text(t.Title)},
       {"Artist", text(t.Artist)},   {"Album", text(t.Album)}, {"Year", text(t.Year)},

@@ -18,7 +18,7 @@ TJson DescribeWavPack(TReadOnlyFile& file, const TTextDecoder& x) {
   tags::TWavPack t;
   const bool loaded = t.Load(file);
   TJson ape = APEv2Json(*t.APEv2, x);
-  ape["AlbumArtist"] = APETagText(*t.APEv2, t.APEv2->AlbumArtist, x.CodePage);
+  ape["AlbumArtist"] = x.APE(*t.APEv2, t.APEv2->AlbumArtist);
   return TJson{{"TWavPack", TJson{
                                 {"Load", loaded},
                                 {"Found", t.Found},
