@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <filesystem>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -597,7 +596,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ID3v2RealFiles, SamplesFromPublicSuites) {
   const std::string dir = TUNARO_SAMPLES "/mp3/";
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no samples at " << dir;
   TID3v2 tag;
   ASSERT_TRUE(tag.Load(dir + "mm-04-Strawberry.mp3"));
   EXPECT_EQ(tag.Title, "Strawberry");
