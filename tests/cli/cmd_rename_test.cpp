@@ -141,12 +141,12 @@ TEST_F(CmdRenameTest, DryRunPredictsAReadOnlyFlagThatCannotBeCleared) {
 // system's encoding, like the rest of it.
 TEST_F(CmdRenameTest, UndoFileNameIsUtf8UnderAGbkLocale) {
   TTempDir locales;
-  const std::string locale = MakeLocale(locales.Path(), "zh_CN", "GBK");
-  if (locale.empty()) GTEST_SKIP() << "cannot make the zh_CN.GBK locale here (no localedef)";
+  const TMadeLocale locale = MakeLocale(locales.Path(), "zh_CN", "GBK");
+  if (locale.Name.empty()) GTEST_SKIP() << "cannot make the zh_CN.GBK locale here: " << locale.Why;
   Music.Write("a.mp3", TaggedMp3("A", "B"));
   const auto r =
       RunCommand(TUNARO_CLI, {"rename", "--undo", "--log-dir", Desktop.Path(), Music.Path()},
-                 {"", {{"LOCPATH", locales.Path()}, {"LC_ALL", locale}}});
+                 {"", {{"LOCPATH", locales.Path()}, {"LC_ALL", locale.Name}}});
   EXPECT_EQ(r.Status, 0) << r.Err;
   ASSERT_EQ(Desktop.List().size(), 1u);
   const std::string name = Desktop.List()[0];
