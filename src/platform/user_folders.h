@@ -37,7 +37,7 @@ class TUserKey {
 // The desktop folder, where the run log and the undo files go: XDG_DESKTOP_DIR of
 // user-dirs.dirs, else $HOME/Desktop.
 struct TDesktopFolder {
-  std::string Path;   // "" when the environment names no home folder
+  std::string Path;   // "" when the environment names no home folder (Errno ENOENT)
   int Errno = 0;      // 0 when the folder is there (or, not made, could be made); else why not
   bool Made = false;  // this call made the desktop folder
 };
