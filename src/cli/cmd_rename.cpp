@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 
 #include "cli/args.h"
@@ -6,9 +7,47 @@
 #include "engine/rename_run.h"
 #include "engine/scan.h"
 #include "platform/fs.h"
-#include "platform/shell_folder_info.h"
+#include "platform/io_error.h"
+#include "platform/user_folders.h"
 
 namespace tunaro::cli {
+
+namespace {
+
+// The folder of the log and the undo file must be there before any file is renamed. Without
+// --log-dir it is the desktop folder, made when missing (not by a dry run, which only asks
+// whether it could be). Says plainly on stderr when the folder is missing; false then.
+bool LogFolderReady(std::string& folder, bool make) {
+  if (!folder.empty()) {
+    const int err = platform::FolderState(folder);
+    if (err == 0) return true;
+    const std::string why =
+        err == ENOTDIR ? "is not a folder" : "is missing (" + platform::IoErrorText(err) + ")";
+    std::fprintf(stderr,
+                 "tunaro-cli rename: %s %s; give an existing folder for the log and undo files "
+                 "with --log-dir DIR\n",
+                 folder.c_str(), why.c_str());
+    return false;
+  }
+  const platform::TDesktopFolder desktop =
+      platform::MakeDesktopFolder(platform::TUserEnvironment::FromProcess(), make);
+  folder = desktop.Path;
+  if (desktop.Made)
+    std::fprintf(stderr, "tunaro-cli rename: made the desktop folder %s\n", folder.c_str());
+  if (desktop.Errno == 0) return true;
+  if (folder.empty())
+    std::fprintf(stderr,
+                 "tunaro-cli rename: there is no desktop folder (HOME is not set); give "
+                 "a folder for the log and undo files with --log-dir DIR\n");
+  else
+    std::fprintf(stderr,
+                 "tunaro-cli rename: the desktop folder %s is missing and cannot be made (%s); "
+                 "give a folder for the log and undo files with --log-dir DIR\n",
+                 folder.c_str(), platform::IoErrorText(desktop.Errno).c_str());
+  return false;
+}
+
+}  // namespace
 
 int CmdRename(int argc, char** argv) {
   const TArgs args(argc, argv, 2, {"-r", "--log", "--undo", "-n"},
@@ -33,8 +72,8 @@ int CmdRename(int argc, char** argv) {
     return kExitUsage;
   }
   std::string desktop = args.Value("--log-dir");
-  if (desktop.empty() && (args.Has("--log") || args.Has("--undo")))
-    desktop = platform::TShellFolderInfo().DesktopDir;
+  if ((args.Has("--log") || args.Has("--undo")) && !LogFolderReady(desktop, !args.Has("-n")))
+    return kExitUsage;
 
   TCliHost host(desktop);
   auto& state = host.State();

@@ -129,6 +129,9 @@ int RemoveRenameLeftover(const std::string& oldPath, const std::string& newPath,
                          TRenameLeftover leftover);
 
 bool FileExists(const std::string& path);
+// 0 when the path is a folder (links followed), ENOTDIR when it is something else, else the
+// errno of looking at it ("" stands for "/").
+int FolderState(const std::string& path);
 
 // What tells one state of a name's file from another: replacing the file changes the inode,
 // writing it changes the times (the change time even when the writer resets the other). A

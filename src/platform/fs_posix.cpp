@@ -694,6 +694,12 @@ bool FileExists(const std::string& path) {
   return Look(path, st);
 }
 
+int FolderState(const std::string& path) {
+  struct stat st;
+  if (stat(path.empty() ? "/" : path.c_str(), &st) != 0) return errno;
+  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
 namespace {
 
 TFileStamp StampOf(const struct stat& st) {

@@ -34,4 +34,19 @@ class TUserKey {
   std::map<std::string, std::string> Values_;
 };
 
+// The desktop folder, where the run log and the undo files go: XDG_DESKTOP_DIR of
+// user-dirs.dirs, else $HOME/Desktop.
+struct TDesktopFolder {
+  std::string Path;   // "" when the environment names no home folder (Errno ENOENT)
+  int Errno = 0;      // 0 when the folder is there (or, not made, could be made); else why not
+  bool Made = false;  // this call made the desktop folder
+};
+
+// Makes the desktop folder when it is missing, as xdg-user-dirs makes the folders it names:
+// with the missing folders between it and the home folder, mode 0755 less the umask. The home
+// folder itself is never made, nor a missing folder above a desktop outside the home folder.
+// With `make` false nothing is made, and Errno tells beforehand whether making it would
+// succeed (a preview's question); a path that is there but not a folder gives ENOTDIR.
+TDesktopFolder MakeDesktopFolder(const TUserEnvironment& env, bool make = true);
+
 }  // namespace tunaro::platform

@@ -1,3 +1,9 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -74,6 +80,54 @@ std::optional<TUserKey> TUserKey::Open(const std::string& key, const TUserEnviro
 std::string TUserKey::ReadString(const std::string& name) const {
   const auto it = Values_.find(name);
   return it == Values_.end() ? std::string() : it->second;
+}
+
+TDesktopFolder MakeDesktopFolder(const TUserEnvironment& env, bool make) {
+  TDesktopFolder desktop;
+  if (const auto key = TUserKey::Open(kShellFoldersKey, env))
+    desktop.Path = key->ReadString("Desktop");
+  const std::string& path = desktop.Path;
+  if (path.empty()) {
+    desktop.Errno = ENOENT;
+    return desktop;
+  }
+  // Made are the folders below `base`: the home folder, or the desktop's own parent.
+  std::string home = env.Home;
+  while (!home.empty() && home.back() == '/') home.pop_back();
+  const bool inHome =
+      !env.Home.empty() && path.size() > home.size() + 1 && path.starts_with(home + "/");
+  const std::string base = inHome ? home : path.substr(0, path.rfind('/'));
+  if (path == home) {  // a desktop that is the home folder itself: looked at, never made
+    desktop.Errno = FolderState(path);
+    return desktop;
+  }
+  if ((desktop.Errno = FolderState(base)) != 0) return desktop;
+  for (size_t end = base.size() + 1; end <= path.size(); ++end) {
+    end = std::min(path.find('/', end), path.size());
+    const std::string folder = path.substr(0, end);
+    const int state = FolderState(folder);
+    if (state == 0) continue;
+    if (state != ENOENT) {
+      desktop.Errno = state;
+      return desktop;
+    }
+    if (!make) {
+      // The parent is a folder (the step before looked): making the rest needs its write and
+      // search rights, as this process holds them.
+      const std::string parent = folder.substr(0, folder.rfind('/'));
+      if (faccessat(AT_FDCWD, parent.empty() ? "/" : parent.c_str(), W_OK | X_OK, AT_EACCESS))
+        desktop.Errno = errno;
+      return desktop;
+    }
+    if (mkdir(folder.c_str(), 0755) == 0) {
+      desktop.Made = folder == path;
+      continue;
+    }
+    // EEXIST: another process made it meanwhile, which is as good if it is a folder.
+    desktop.Errno = errno == EEXIST ? FolderState(folder) : errno;
+    if (desktop.Errno != 0) return desktop;
+  }
+  return desktop;
 }
 
 }  // namespace tunaro::platform

@@ -201,7 +201,8 @@ struct TTexts {
   TText FirstComment;  // the first COMM
   TText PlainComment;  // the first COMM without a description
 
-  // Takes the data of a frame (encoding byte first). The first frame of a kind with a text wins.
+  // Takes the data of a frame (encoding byte first). Of several text frames of a kind the last
+  // one with a text wins; of several comments the first (one without a description first).
   void Take(TField field, const uint8_t* data, size_t n) {
     if (n == 0) return;
     // An encoding byte the tag versions do not define: its bytes are kept as they stand.
@@ -209,7 +210,8 @@ struct TTexts {
     ++data;
     --n;
     if (field != kComment) {
-      Put(Fields[field], encoding, DecodeValues(encoding, data, n));
+      std::string text = DecodeValues(encoding, data, n);
+      if (!text.empty()) Fields[field] = {std::move(text), encoding, true};
       return;
     }
     // Three bytes of language, then a description, then the text.

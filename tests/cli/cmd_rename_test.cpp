@@ -144,12 +144,12 @@ TEST_F(CmdRenameTest, DryRunPredictsAReadOnlyFlagThatCannotBeCleared) {
 // system's encoding, like the rest of it.
 TEST_F(CmdRenameTest, UndoFileNameIsUtf8UnderAGbkLocale) {
   TTempDir locales;
-  const std::string locale = MakeLocale(locales.Path(), "zh_CN", "GBK");
-  if (locale.empty()) GTEST_SKIP() << "cannot make the zh_CN.GBK locale here (no localedef)";
+  const TMadeLocale locale = MakeLocale(locales.Path(), "zh_CN", "GBK");
+  if (locale.Name.empty()) GTEST_SKIP() << "cannot make the zh_CN.GBK locale here: " << locale.Why;
   Music.Write("a.mp3", TaggedMp3("A", "B"));
   const auto r =
       RunCommand(TUNARO_CLI, {"rename", "--undo", "--log-dir", Desktop.Path(), Music.Path()},
-                 {"", {{"LOCPATH", locales.Path()}, {"LC_ALL", locale}}});
+                 {"", {{"LOCPATH", locales.Path()}, {"LC_ALL", locale.Name}}});
   EXPECT_EQ(r.Status, 0) << r.Err;
   ASSERT_EQ(Desktop.List().size(), 1u);
   const std::string name = Desktop.List()[0];
@@ -191,6 +191,52 @@ TEST(CmdHelp, EachCommandPrintsItsUsage) {
     const auto r = Cli({command, "--help"});
     EXPECT_EQ(r.Status, 0) << command << r.Err;
     EXPECT_NE(r.Out.find("  tunaro-cli " + command + " "), std::string::npos) << r.Out;
+  }
+}
+
+// Without --log-dir the log goes to the desktop folder, made where the user dirs put it when
+// it is missing (a dry run makes nothing); a folder that is missing and cannot be made, or a
+// missing --log-dir, is said plainly before any file is renamed.
+TEST_F(CmdRenameTest, MissingDesktopFolderIsMadeOrSaidPlainly) {
+  struct TCase {
+    std::vector<std::string> Options;
+    const char* Desktop;  // XDG_DESKTOP_DIR below the home folder, which holds a file "file"
+    int Status;
+    const char* Message;  // on stderr
+  };
+  const std::vector<TCase> cases = {
+      {{"--log"}, "a/桌面", 0, "made the desktop folder"},
+      {{"--undo", "-n"}, "a/桌面", 0, ""},
+      {{"--undo"},
+       "file/Desktop",
+       2,
+       "/file/Desktop is missing and cannot be made (Path not found); give a folder for the log "
+       "and undo files with --log-dir DIR"},
+      {{"--log", "--log-dir", "/nonexistent/logs"},
+       "a/桌面",
+       2,
+       "/nonexistent/logs is missing (File not found); give an existing folder for the log and "
+       "undo files with --log-dir DIR"},
+  };
+  for (const TCase& c : cases) {
+    TTempDir home, music;
+    home.Write("file", "x");
+    home.Write(".config/user-dirs.dirs",
+               "XDG_DESKTOP_DIR=\"$HOME/" + std::string(c.Desktop) + "\"");
+    music.Write("a.mp3", TaggedMp3("A", "B"));
+    std::vector<std::string> args = {"rename"};
+    args.insert(args.end(), c.Options.begin(), c.Options.end());
+    args.push_back(music.Path());
+    const auto r = RunCommand(TUNARO_CLI, args,
+                              {"", {{"HOME", home.Path()}, {"XDG_CONFIG_HOME", home / ".config"}}});
+    EXPECT_EQ(r.Status, c.Status) << r.Err;
+    EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+    const bool ran = c.Status == 0 && c.Options.back() != "-n";
+    EXPECT_EQ(music.List()[0], ran ? "A - B.mp3" : "a.mp3");
+    EXPECT_EQ(Exists(home / c.Desktop), ran) << c.Desktop;  // only a run makes it
+    if (ran) {
+      EXPECT_EQ(home.List(c.Desktop).size(), 1u);  // with the log in it
+    }
   }
 }
 

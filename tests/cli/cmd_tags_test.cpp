@@ -70,12 +70,13 @@ TEST_F(CmdTagsJsonTest, FilesThatCannotBeReadGiveStatusOne) {
 
 // Under a locale with a decimal comma the numbers stay JSON numbers.
 TEST_F(CmdTagsJsonTest, NumbersIgnoreTheLocale) {
-  const std::string locale = MakeLocale(Locales.Path(), "de_DE", "UTF-8");
-  if (locale.empty()) GTEST_SKIP() << "cannot make the de_DE.UTF-8 locale here (no localedef)";
+  const TMadeLocale locale = MakeLocale(Locales.Path(), "de_DE", "UTF-8");
+  if (locale.Name.empty())
+    GTEST_SKIP() << "cannot make the de_DE.UTF-8 locale here: " << locale.Why;
   const std::string path = Dir.Write("a.vqf", Vqf());
   const auto plain = RunCommand(TUNARO_CLI, {"tags", path});
   const auto german = RunCommand(TUNARO_CLI, {"tags", path},
-                                 {"", {{"LOCPATH", Locales.Path()}, {"LC_ALL", locale}}});
+                                 {"", {{"LOCPATH", Locales.Path()}, {"LC_ALL", locale.Name}}});
   ASSERT_EQ(german.Status, 0) << german.Err;
   const auto lines = ParseLines(german.Out);
   ASSERT_EQ(lines.size(), 1u);

@@ -46,16 +46,22 @@ TCommandResult RunCommand(const std::string& program, const std::vector<std::str
   return result;
 }
 
-std::string MakeLocale(const std::string& folder, const std::string& source,
+TMadeLocale MakeLocale(const std::string& folder, const std::string& source,
                        const std::string& charmap) {
   const std::string name = source + "." + charmap;
-  for (const char* program : {"/usr/bin/localedef", "/usr/sbin/localedef"}) {
-    if (access(program, X_OK) != 0) continue;
-    // localedef warns (status 1) about some sources yet writes a usable locale.
-    RunCommand(program, {"-i", source, "-f", charmap, folder + "/" + name});
-    if (access((folder + "/" + name + "/LC_CTYPE").c_str(), R_OK) == 0) return name;
-  }
-  return "";
+  const std::string sources = "/usr/share/i18n/";  // where localedef looks by default
+  std::string localedef;
+  for (const char* program : {"/usr/bin/localedef", "/usr/sbin/localedef"})
+    if (access(program, X_OK) == 0) localedef = program;
+  if (localedef.empty()) return {"", "no localedef (the libc-bin package)"};
+  for (const std::string& needed : {sources + "locales/" + source, sources + "charmaps/" + charmap})
+    if (access(needed.c_str(), R_OK) != 0 && access((needed + ".gz").c_str(), R_OK) != 0)
+      return {"", "no locale source " + needed + " (the locales package)"};
+  // localedef warns (status 1) about some sources yet writes a usable locale.
+  const auto r = RunCommand(localedef, {"-i", source, "-f", charmap, folder + "/" + name});
+  if (access((folder + "/" + name + "/LC_CTYPE").c_str(), R_OK) != 0)
+    return {"", "localedef made no " + name + ": " + r.Err};
+  return {name, ""};
 }
 
 }  // namespace tunaro::test

@@ -25,10 +25,14 @@ struct TCommandSetting {
 TCommandResult RunCommand(const std::string& program, const std::vector<std::string>& args,
                           const TCommandSetting& setting);
 
+struct TMadeLocale {
+  std::string Name;  // for LC_ALL; empty when the locale could not be made
+  std::string Why;   // what this system lacks for it, when it could not be made
+};
+
 // Compiles a locale (e.g. "de_DE", "UTF-8") into `folder`, for a program run with LOCPATH set
 // to the folder and LC_ALL to the name returned; the system's locales stay as they are.
-// Returns "" when this system cannot make it (no localedef or no locale sources).
-std::string MakeLocale(const std::string& folder, const std::string& source,
+TMadeLocale MakeLocale(const std::string& folder, const std::string& source,
                        const std::string& charmap);
 
 }  // namespace tunaro::test

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <filesystem>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -253,10 +252,13 @@ TEST_F(ID3v2Test, EveryTextReportsItsOwnEncoding) {
     EXPECT_EQ(e, TID3v2::kLegacy);
 }
 
-TEST_F(ID3v2Test, TheFirstFrameWithATextWins) {
+// Two TALB frames in one tag: the second one's text wins; a frame without a text erases none.
+TEST_F(ID3v2Test, TheLastFrameWithATextWins) {
   ASSERT_TRUE(LoadBytes(TagWith(Frame("TIT2", "\0  "s) + Text("TIT2", "First") +
-                                Text("TIT2", "Second") + Frame("TPE1", "\0A\0B"s))));
-  EXPECT_EQ(Tag.Title, "First");
+                                Text("TALB", "One") + Text("TIT2", "Second") + Text("TALB", "Two") +
+                                Frame("TIT2", "\0 "s) + Frame("TPE1", "\0A\0B"s))));
+  EXPECT_EQ(Tag.Title, "Second");
+  EXPECT_EQ(Tag.Album, "Two");
   EXPECT_EQ(Tag.Artist, "A/B");  // several values, joined as 2.3 joins artists
 }
 
@@ -597,7 +599,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ID3v2RealFiles, SamplesFromPublicSuites) {
   const std::string dir = TUNARO_SAMPLES "/mp3/";
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no samples at " << dir;
   TID3v2 tag;
   ASSERT_TRUE(tag.Load(dir + "mm-04-Strawberry.mp3"));
   EXPECT_EQ(tag.Title, "Strawberry");
@@ -609,9 +610,9 @@ TEST(ID3v2RealFiles, SamplesFromPublicSuites) {
   ASSERT_TRUE(tag.Load(dir + "hachoir-08lechat_hq_fr.mp3"));
   EXPECT_EQ(tag.Comment.substr(0, 40), "INFOS TECHNIQUES: Enregistrement : 1970 ");
   EXPECT_GT(tag.Comment.size(), 400u);
-  // Two TPE1 frames: the first wins.
+  // Two TPE1 frames: the second wins.
   ASSERT_TRUE(tag.Load(dir + "mutagen-silence-44-s.mp3"));
-  EXPECT_EQ(tag.Artist, "piman");
+  EXPECT_EQ(tag.Artist, "jzig");
   // Version 2.2 with iTunes comments beside the plain one.
   ASSERT_TRUE(tag.Load(dir + "mutagen-id3v22-test.mp3"));
   EXPECT_EQ(tag.MajorVersion, 2);

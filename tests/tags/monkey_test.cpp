@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -252,7 +251,6 @@ TEST(MonkeyFiles, RealFiles) {
   EXPECT_FALSE(ape.APEv2->Found);
 
   const std::string samples = std::string(TUNARO_SAMPLES) + "/ape/";
-  if (!std::filesystem::exists(samples)) GTEST_SKIP() << "no samples in " << samples;
   EXPECT_FALSE(ape.Load(samples + "mutagen-mac-396.ape"));  // 104 bytes: no room for a tag
   EXPECT_FALSE(ape.Found());
   for (const char* name : {"taglib-mac-399-tagged.ape", "exiftool-APE.ape"}) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -260,7 +259,6 @@ TEST(MPEGplusFiles, RealFiles) {
   EXPECT_EQ(mpc.ID3v1->Title, "ID3v1 Title");
 
   const std::string samples = std::string(TUNARO_SAMPLES) + "/mpc/";
-  if (!std::filesystem::exists(samples)) GTEST_SKIP() << "no samples in " << samples;
   ASSERT_TRUE(mpc.Load(samples + "mutagen-sv4_header.mpc"));
   EXPECT_EQ(mpc.StreamVersion, 4);
   EXPECT_EQ(mpc.FrameCount, 1010u);

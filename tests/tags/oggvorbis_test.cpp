@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -234,7 +233,6 @@ TEST(OggVorbisRealFiles, ReadsCommentsOfOtherTools) {
 
 TEST(OggVorbisRealFiles, SamplesFromPublicSuites) {
   const std::string dir = TUNARO_SAMPLES "/ogg/";
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no samples at " << dir;
   TOggVorbis ogg;
   ASSERT_TRUE(ogg.Load(dir + "tinytag-composer.ogg"));
   EXPECT_EQ(ogg.Title, "A Title");

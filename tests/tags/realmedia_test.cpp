@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -107,7 +106,6 @@ TEST(RealMediaFiles, RealFiles) {
   EXPECT_EQ(rm.Artist, "The Walkers");
 
   const std::string samples = std::string(TUNARO_SAMPLES) + "/rm/";
-  if (!std::filesystem::exists(samples)) GTEST_SKIP() << "no samples in " << samples;
   ASSERT_TRUE(rm.Load(samples + "exiftool-Real.rm"));  // the fifth chunk, after two MDPR
   EXPECT_EQ(rm.Title, "A title");
   EXPECT_EQ(rm.Artist, "Phil Harvey");
