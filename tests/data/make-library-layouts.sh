@@ -30,7 +30,6 @@ set -eu
 exec "${PYTHON:-/usr/bin/python3}" - "$(cd "$(dirname "$0")" && pwd)" <<'PY'
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
