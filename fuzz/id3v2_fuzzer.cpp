@@ -13,7 +13,8 @@ size_t Touch(const tunaro::tags::TID3v2& r) {
          tunaro::fuzz::Touch(r.Artist) + tunaro::fuzz::Touch(r.Album) +
          tunaro::fuzz::Touch(r.Year) + tunaro::fuzz::Touch(r.Genre) +
          tunaro::fuzz::Touch(r.Comment) + r.TitleEncoding + r.ArtistEncoding + r.AlbumEncoding +
-         r.YearEncoding + r.GenreEncoding + r.CommentEncoding;
+         r.YearEncoding + r.GenreEncoding + r.CommentEncoding + tunaro::fuzz::Touch(r.AlbumArtist) +
+         static_cast<size_t>(r.TagOffset);
 }
 
 }  // namespace
@@ -29,6 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tunaro::tags::TReadOnlyFile file;
   if (file.Open(path)) {
     reader.Load(file);
+    sink = sink + Touch(reader);
+    // An MP3 without a tag at the start looks for one appended at the end, or before ID3v1.
+    reader.LoadAppended(file, file.Size());
+    sink = sink + Touch(reader);
+    reader.LoadAppended(file, file.Size() - 128);
     uint8_t last[128];
     if (file.Size() >= 128 && file.ReadExactAt(file.Size() - 128, last, sizeof last))
       sink = sink + last[0];

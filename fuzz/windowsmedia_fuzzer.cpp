@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   volatile size_t sink = 0;
   sink = sink + reader.Found + tunaro::fuzz::Touch(reader.Title) +
          tunaro::fuzz::Touch(reader.Author) + tunaro::fuzz::Touch(reader.Copyright) +
-         tunaro::fuzz::Touch(reader.Description) + tunaro::fuzz::Touch(reader.Rating);
+         tunaro::fuzz::Touch(reader.Description) + tunaro::fuzz::Touch(reader.Rating) +
+         tunaro::fuzz::Touch(reader.AlbumArtist);
   (void)sink;
   return 0;
 }

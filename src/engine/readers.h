@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <nlohmann/json_fwd.hpp>
 #include <string>
+#include <string_view>
 
 #include "engine/file_types.h"
 #include "engine/name_builder.h"
 #include "platform/codec.h"
 #include "platform/codepage_detect.h"
 #include "platform/fs.h"
+#include "tags/text.h"
 
 namespace tunaro::tags {
 class TReadOnlyFile;
@@ -40,14 +42,17 @@ struct TTagText {
 };
 using TTagTexts = std::array<TTagText, 6>;  // %1 .. %6
 
-inline TTagText LegacyText(std::string bytes, bool fullField = false) {
-  return {std::move(bytes), TTextKind::Legacy, fullField};
+// Every text a reader gives is trimmed of blanks and control bytes at both ends, whatever its
+// format: no byte of 0x20 or less is part of a multi-byte character in UTF-8 or in any code
+// page the tags are read with.
+inline TTagText LegacyText(std::string_view bytes, bool fullField = false) {
+  return {tags::Trim(bytes), TTextKind::Legacy, fullField};
 }
-inline TTagText UnicodeText(std::string bytes) {
-  return {std::move(bytes), TTextKind::Unicode};
+inline TTagText UnicodeText(std::string_view bytes) {
+  return {tags::Trim(bytes), TTextKind::Unicode};
 }
-inline TTagText ReadyText(std::string bytes) {
-  return {std::move(bytes), TTextKind::Ready};
+inline TTagText ReadyText(std::string_view bytes) {
+  return {tags::Trim(bytes), TTextKind::Ready};
 }
 
 // A text from a tag that stores Unicode, made sure to be UTF-8: a sequence cut at the

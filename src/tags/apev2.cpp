@@ -179,9 +179,14 @@ void TAPEv2::ReadItems(TReadOnlyFile& file, int64_t itemsAt, uint32_t itemBytes,
     field->Seen = true;
     std::string value(valueBytes, '\0');
     if (!file.Seek(valueAt) || !file.ReadExact(value.data(), valueBytes)) break;
-    // Several values are separated by zero bytes: the first one is the field's.
-    value.resize(std::strlen(value.c_str()));
-    *field->Text = Trim(Version >= 2000 ? SanitizeUtf8(value) : value);
+    // Several values are separated by zero bytes: they are joined in their order, as every
+    // reader joins several values.
+    for (size_t start = 0; start < value.size();) {
+      const size_t stop = std::min(value.find('\0', start), value.size());
+      const std::string_view one = std::string_view(value).substr(start, stop - start);
+      AppendValue(*field->Text, Version >= 2000 ? SanitizeUtf8(one) : std::string(one));
+      start = stop + 1;
+    }
   }
   if (!fields[3].Seen) Year = date;
   Track = TrackFromText(track);

@@ -32,8 +32,9 @@ class TAPEv2 {
   int64_t TagOffset;   // where the tag starts in the file, header included
   uint32_t TagSize;    // its bytes: header (if any), items and footer
   uint32_t ItemCount;  // items read in full before the end or the first damage
-  // First value of each item. APEv2 values are UTF-8 (ill-formed sequences replaced);
-  // APEv1 values are kept as their bytes stand, as old writers put code-page text there.
+  // The value of each item, its several values (separated by zero bytes) joined with
+  // AppendValue. APEv2 values are UTF-8 (ill-formed sequences replaced); APEv1 values are
+  // kept as their bytes stand, as old writers put code-page text there.
   std::string Title;
   std::string Artist;
   std::string Album;

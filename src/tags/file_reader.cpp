@@ -98,6 +98,27 @@ bool TReadOnlyFile::ReadExact(void* buffer, size_t count) {
   return Read(buffer, count) == static_cast<int64_t>(count);
 }
 
+bool TReadOnlyFile::Prefetch(int64_t offset, size_t count) {
+  if (Fd_ < 0) return false;
+  offset = std::clamp<int64_t>(offset, 0, Size_);
+  const size_t bytes =
+      static_cast<size_t>(std::min<int64_t>(std::min(count, kMaxWindow), Size_ - offset));
+  if (bytes == 0 ||
+      (offset >= WindowStart_ &&
+       offset + static_cast<int64_t>(bytes) <= WindowStart_ + static_cast<int64_t>(WindowLength_)))
+    return true;
+  if (bytes > WindowCapacity_) {
+    Window_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+    WindowCapacity_ = bytes;
+  }
+  WindowLength_ = 0;  // the fill must not be served from the window it replaces
+  const int64_t n = ReadAt(offset, Window_.get(), bytes);
+  if (n < 0) return false;
+  WindowStart_ = offset;
+  WindowLength_ = static_cast<size_t>(n);
+  return true;
+}
+
 void TReadOnlyFile::Close() {
   if (Fd_ >= 0) platform::CloseFile(Fd_);
   Fd_ = -1;

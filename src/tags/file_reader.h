@@ -46,6 +46,11 @@ class TReadOnlyFile {
   // walk over many tiny frames or chunks costs few system calls.
   int64_t Read(void* buffer, size_t count);
   bool ReadExact(void* buffer, size_t count);
+  // Puts the bytes from `offset` (0 where it is negative) on, up to `count` of them and the
+  // file's end, into the read-ahead window in one read, unless the window holds them already:
+  // a reader that looks at several places close together (the tags at a file's end) then
+  // costs one system call. False on a read error.
+  bool Prefetch(int64_t offset, size_t count);
 
   void Close();
 

@@ -49,7 +49,6 @@ void TFlac::Clear() {
   Info = {};
   HasComments = false;
   Comments = {};
-  Comments.JoinValues = true;
 }
 
 bool TFlac::Load(const std::string& fileName) {

@@ -13,6 +13,8 @@ namespace tunaro::tags {
 namespace {
 
 constexpr size_t kHeaderSize = 10;
+// The footer repeats the header but for its first three bytes, "3DI" in place of "ID3".
+constexpr size_t kFooterSize = 10;
 // A frame yields at most this many bytes: far beyond any title, and never an allocation
 // sized by the file.
 constexpr size_t kMaxFrameData = 4096;
@@ -20,6 +22,7 @@ constexpr size_t kMaxFrameData = 4096;
 // Header flags.
 constexpr uint8_t kTagUnsync = 0x80;
 constexpr uint8_t kTagExtended = 0x40;  // in version 2.2: the tag is compressed
+constexpr uint8_t kTagFooter = 0x10;    // version 2.4
 // Frame format flags, version 2.3.
 constexpr uint8_t kV3Compressed = 0x80;
 constexpr uint8_t kV3Encrypted = 0x40;
@@ -325,6 +328,7 @@ void ReadFrames(TReadOnlyFile& file, const uint8_t* header, int64_t start, int64
 void TID3v2::Clear() {
   Found = false;
   MajorVersion = 0;
+  TagOffset = 0;
   TagSize = 0;
   Title.clear();
   Artist.clear();
@@ -360,6 +364,7 @@ bool TID3v2::Load(TReadOnlyFile& file, int64_t offset, int64_t limit) {
     return false;
   if (std::memcmp(header, "ID3", 3) != 0) return true;
   Found = true;
+  TagOffset = offset;
   MajorVersion = header[3];
   // The size bytes are added whole, top bits included (so they overlap rather than being
   // rejected); the largest result, about 536 MB, still fits 32 bits.
@@ -390,6 +395,27 @@ bool TID3v2::Load(TReadOnlyFile& file, int64_t offset, int64_t limit) {
   if (Genre.empty()) GenreEncoding = kLegacy;
   take(texts.PlainComment.Set ? texts.PlainComment : texts.FirstComment, Comment, CommentEncoding);
   return true;
+}
+
+bool TID3v2::LoadAppended(TReadOnlyFile& file, int64_t end) {
+  Clear();
+  uint8_t footer[kFooterSize];
+  if (end < static_cast<int64_t>(kHeaderSize + kFooterSize) || end > file.Size() ||
+      !file.ReadExactAt(end - static_cast<int64_t>(kFooterSize), footer, sizeof footer) ||
+      std::memcmp(footer, "3DI", 3) != 0 || footer[3] != 4 || (footer[5] & kTagFooter) == 0 ||
+      !IsSyncSafe(footer + 6))
+    return false;
+  // The size leaves out the header and the footer.
+  const int64_t frames = SyncSafe(footer + 6);
+  const int64_t offset =
+      end - static_cast<int64_t>(kFooterSize) - frames - static_cast<int64_t>(kHeaderSize);
+  if (offset < 0) return false;
+  // The header must say what the footer says: anything else is not the tag the footer closes.
+  Load(file, offset, frames + static_cast<int64_t>(kHeaderSize));
+  if (Found && MajorVersion == 4 && TagSize == frames + static_cast<int64_t>(kHeaderSize))
+    return true;
+  Clear();
+  return false;
 }
 
 }  // namespace tunaro::tags

@@ -1,6 +1,6 @@
-// The ID3v2 tag at the start of an MP3 file, or in a chunk of a WAV, AIFF or DSF file:
-// versions 2.2, 2.3 and 2.4, with unsynchronisation, extended headers and the frame flags
-// that matter for reading texts.
+// The ID3v2 tag at the start of an MP3 file, appended at its end with a footer, or in a chunk
+// of a WAV, AIFF or DSF file: versions 2.2, 2.3 and 2.4, with unsynchronisation, extended
+// headers and the frame flags that matter for reading texts.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,13 @@ class TID3v2 {
   // there (an ID3 chunk, DSF's metadata): the same reading within those bounds. False when
   // fewer than 10 bytes lie within them.
   bool Load(TReadOnlyFile& file, int64_t offset, int64_t limit);
+  // A version 2.4 tag appended to the audio: its footer ("3DI") takes the last 10 bytes
+  // before `end`, and the tag it closes is read as Load reads one at its offset. False when
+  // there is no such footer, or it names a tag that does not fit before it.
+  bool LoadAppended(TReadOnlyFile& file, int64_t end);
 
-  bool Found;  // the file starts with "ID3"
+  bool Found;         // the tag's header ("ID3") stands where the tag was looked for
+  int64_t TagOffset;  // where the header stands in the file
   uint8_t MajorVersion;
   int32_t TagSize;  // header included; 0 when beyond the file's end
   std::string Title;

@@ -25,7 +25,6 @@ void TOggFlac::Clear() {
   Info = {};
   HasComments = false;
   Comments = {};
-  Comments.JoinValues = true;
 }
 
 bool TOggFlac::Load(const std::string& fileName) {

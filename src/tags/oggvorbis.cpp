@@ -66,6 +66,7 @@ void TOggVorbis::Clear() {
   Genre.clear();
   Comment.clear();
   Vendor.clear();
+  AlbumArtist.clear();
 }
 
 bool TOggVorbis::Load(const std::string& fileName) {
@@ -98,6 +99,7 @@ bool TOggVorbis::Load(TReadOnlyFile& file) {
   Genre = fields.Genre;
   Comment = fields.Comment;
   Vendor = fields.Vendor;
+  AlbumArtist = fields.AlbumArtist;
   Track = TrackFromText(fields.Track);
   SampleCount = FindSampleCount(file);
   return true;

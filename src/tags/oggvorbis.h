@@ -1,5 +1,6 @@
 // Ogg Vorbis: the identification header at its fixed place, the comment header, and a page
-// near the end for the sample count. Texts are kept as stored (UTF-8).
+// near the end for the sample count. Texts are kept as stored (UTF-8), several entries of one
+// key joined in their order.
 #pragma once
 
 #include <array>
@@ -36,6 +37,7 @@ class TOggVorbis {
   std::string Genre;
   std::string Comment;
   std::string Vendor;
+  std::string AlbumArtist;  // ALBUMARTIST (or "ALBUM ARTIST")
 };
 
 }  // namespace tunaro::tags

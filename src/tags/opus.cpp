@@ -23,7 +23,6 @@ void TOpus::Clear() {
   InputSampleRate = 0;
   HasComments = false;
   Comments = {};
-  Comments.JoinValues = true;
 }
 
 bool TOpus::Load(const std::string& fileName) {

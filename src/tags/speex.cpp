@@ -24,7 +24,6 @@ void TSpeex::Clear() {
   BitRate = 0;
   HasComments = false;
   Comments = {};
-  Comments.JoinValues = true;
 }
 
 bool TSpeex::Load(const std::string& fileName) {

@@ -91,11 +91,7 @@ void TVorbisFields::Take(std::string_view entry) {
   const TField field = FieldOf(entry.substr(0, eq));
   if (field == nullptr) return;
   std::string& text = this->*field;
-  const std::string_view value = entry.substr(eq + 1);
-  if (!JoinValues)
-    text = value;
-  else if (text.size() < kCommentTextBytes)
-    AppendValue(text, value);
+  if (text.size() < kCommentTextBytes) AppendValue(text, entry.substr(eq + 1));
 }
 
 void ReadVorbisComments(TCommentSource& source, size_t keep, TVorbisFields& fields) {

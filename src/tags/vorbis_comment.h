@@ -62,13 +62,9 @@ struct TVorbisFields {
   std::string Description;
   std::string Author;  // speexenc's key for the artist
 
-  // How several entries of one key combine: false, a later one replaces an earlier one; true,
-  // each is appended in its order with AppendValue (trimmed, "/" between) while the field
-  // holds less than kCommentTextBytes.
-  bool JoinValues = false;
-
-  // Takes one entry: a known key sets its field, an entry without "=" is the vendor while
-  // there is none.
+  // Takes one entry: a known key adds its value to its field, in order, with AppendValue
+  // (trimmed, "/" between) while the field holds less than kCommentTextBytes; an entry
+  // without "=" is the vendor while there is none.
   void Take(std::string_view entry);
   // Whether an entry of this key (any letter case) would set a field.
   static bool IsKnownKey(std::string_view key);

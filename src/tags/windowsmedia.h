@@ -1,6 +1,11 @@
-// Windows Media (WMA): the five texts of the content description object, UTF-16LE to UTF-8.
+// Windows Media (WMA): the five texts of the content description object and the album artist
+// of the extended content description, UTF-16LE to UTF-8. Further values of these names, in
+// the extended content description or the metadata objects of the header extension, are
+// joined to the first in their order.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tunaro::tags {
@@ -23,6 +28,13 @@ class TWindowsMedia {
   std::string Copyright;
   std::string Description;
   std::string Rating;
+  std::string AlbumArtist;  // WM/AlbumArtist
+
+  // A joined text stops taking values at this size: more than any file name holds.
+  static constexpr size_t kMaxTextBytes = 4096;
+
+ private:
+  void ReadAttributes(const uint8_t* window, size_t windowSize);
 };
 
 }  // namespace tunaro::tags

@@ -531,6 +531,48 @@ TEST_F(ID3v2Test, LoadsFromAnOpenFileThatStaysUsable) {
   EXPECT_FALSE(Tag.Found);
 }
 
+// A tag appended to the audio is found by its footer before the given end, and read only
+// when the header it points back to says what the footer says.
+TEST_F(ID3v2Test, AnAppendedTagIsReadByItsFooter) {
+  const std::string body = FrameV(4, "TIT2", "\x03Song"s);
+  const auto n = static_cast<uint8_t>(body.size());
+  const std::string header = TagWith(body, 4, 0x10).substr(0, 10);
+  const auto footer = [](std::string h) { return h.replace(0, 3, "3DI"); };
+  const std::string audio(300, '\xFF');
+  const std::string v1 = test::ID3v1Block("V1", "V1");
+  struct TCase {
+    const char* What;
+    std::string Bytes;
+    int64_t FromEnd;  // where the footer is looked for, counted back from the file's end
+    bool Found;
+  };
+  const TCase cases[] = {
+      {"at the end", audio + header + body + footer(header), 0, true},
+      {"before an ID3v1 tag", audio + header + body + footer(header) + v1, 128, true},
+      {"the whole file", header + body + footer(header), 0, true},
+      {"no footer where looked for", audio + header + body + footer(header) + v1, 0, false},
+      {"a version 2.3 footer",
+       audio + Header(3, 0, 0, 0, n, 0x10) + body + footer(Header(3, 0, 0, 0, n, 0x10)), 0, false},
+      {"the footer flag unset",
+       audio + Header(4, 0, 0, 0, n) + body + footer(Header(4, 0, 0, 0, n)), 0, false},
+      {"a size that is not sync-safe",
+       audio + header + body + footer(Header(4, 0, 0, 0x80, n, 0x10)), 0, false},
+      {"a size beyond the file's start", header.substr(3) + body + footer(header), 0, false},
+      {"a header of another size", audio + Header(4, 0, 0, 0, n - 1, 0x10) + body + footer(header),
+       0, false},
+      {"no header where the footer points", audio + std::string(10, 'x') + body + footer(header), 0,
+       false},
+  };
+  for (const TCase& c : cases) {
+    TReadOnlyFile file;
+    ASSERT_TRUE(file.Open(Dir.Write("t.mp3", c.Bytes))) << c.What;
+    EXPECT_EQ(Tag.LoadAppended(file, file.Size() - c.FromEnd), c.Found) << c.What;
+    EXPECT_EQ(Tag.Found, c.Found) << c.What;
+    EXPECT_EQ(Tag.Title, c.Found ? "Song" : "") << c.What;
+    EXPECT_EQ(Tag.TagOffset, c.Found ? file.Size() - c.FromEnd - 20 - n : 0) << c.What;
+  }
+}
+
 // Files written by id3v2 (id3lib), mid3v2, mutagen, eyeD3, kid3-cli and ffmpeg.
 struct TRealCase {
   const char* File;

@@ -240,7 +240,7 @@ TEST(MonkeyFiles, RealFiles) {
   EXPECT_EQ(ape.BitsPerSample, 16);
   EXPECT_EQ(ape.BlocksPerFrame, 73728u);
   EXPECT_EQ(ape.APEv2->Title, "东京の夜 🌙");
-  EXPECT_EQ(ape.APEv2->Artist, "宇多田ヒカル");
+  EXPECT_EQ(ape.APEv2->Artist, "宇多田ヒカル/Björk");
   EXPECT_EQ(ape.APEv2->Track, 4);
   EXPECT_FALSE(ape.ID3v1->Found);
   ASSERT_TRUE(ape.Load(data + "jmac-399-mono-c4.ape"));

@@ -25,11 +25,17 @@ TTagText APEText(const tags::TAPEv2& tag, const std::string& text) {
   return tag.Version >= 2000 ? UnicodeText(text) : LegacyText(text);
 }
 
-TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1) {
-  if (!ape.Found) return ID3v1Texts(v1);
+TTagTexts APETexts(const tags::TAPEv2& ape) {
   const auto text = [&](const std::string& t) { return APEText(ape, t); };
   return {text(ape.Artist), text(ape.Title),   text(ape.Album),
           text(ape.Year),   text(ape.Comment), ReadyText(TrackText(ape.Track))};
+}
+
+TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1) {
+  if (!ape.Found) return ID3v1Texts(v1);
+  TTagTexts texts = APETexts(ape);
+  FallBackToAlbumArtist(texts, APEText(ape, ape.AlbumArtist));
+  return texts;
 }
 
 TTagText ID3v2TagText(const std::string& text, uint8_t encoding) {
@@ -53,8 +59,9 @@ TTagTexts ChunkID3v2Texts(const tags::TID3v2& tag) {
 }
 
 TJson ID3v1Json(const tags::TID3v1& r, bool loaded, const TTextDecoder& x) {
+  // The fields as the tag holds them, untrimmed, each decoded as the rename decodes it.
   const auto text = [&](const std::string& field, size_t width) {
-    return DecodeTagText(ID3v1Text(field, width), x.Reading);
+    return DecodeTagText({field, TTextKind::Legacy, field.size() == width}, x.Reading);
   };
   return TJson{
       {"Load", loaded},
@@ -102,9 +109,11 @@ TJson ChunkID3v2Json(const tags::TID3v2& t, const TTextDecoder& x) {
 TJson APEv2Json(const tags::TAPEv2& t, const TTextDecoder& x) {
   const auto text = [&](const std::string& s) { return x.APE(t, s); };
   return TJson{
-      {"Found", t.Found},           {"Version", t.Version},   {"Title", text(t.Title)},
-      {"Artist", text(t.Artist)},   {"Album", text(t.Album)}, {"Year", text(t.Year)},
-      {"Comment", text(t.Comment)}, {"Genre", text(t.Genre)}, {"Track", t.Track},
+      {"Found", t.Found},           {"Version", t.Version},
+      {"Title", text(t.Title)},     {"Artist", text(t.Artist)},
+      {"Album", text(t.Album)},     {"Year", text(t.Year)},
+      {"Comment", text(t.Comment)}, {"Genre", text(t.Genre)},
+      {"Track", t.Track},           {"AlbumArtist", text(t.AlbumArtist)},
   };
 }
 

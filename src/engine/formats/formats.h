@@ -75,7 +75,10 @@ TJson DescribeDsf(TReadOnlyFile& file, const TTextDecoder& x);
 TTagText ID3v1Text(const std::string& field, size_t width);
 // %1..%6 of an ID3v1 tag: legacy texts and the track.
 TTagTexts ID3v1Texts(const tags::TID3v1& tag);
-// Monkey's Audio, Musepack and WavPack: the APE tag where the file has one, else ID3v1.
+// %1..%6 of an APE tag.
+TTagTexts APETexts(const tags::TAPEv2& ape);
+// Monkey's Audio, Musepack and WavPack: the APE tag where the file has one (its album artist
+// for an empty artist), else ID3v1.
 TTagTexts TagsAtTheEndTexts(const tags::TAPEv2& ape, const tags::TID3v1& v1);
 // An APE tag's text: Unicode in APEv2, code-page bytes in APEv1.
 TTagText APEText(const tags::TAPEv2& tag, const std::string& text);
@@ -83,8 +86,9 @@ TTagText APEText(const tags::TAPEv2& tag, const std::string& text);
 TTagText ID3v2TagText(const std::string& text, uint8_t encoding);
 // %1..%6 of an ID3v2 tag by itself, as an MP3 without an ID3v1 tag takes them.
 TTagTexts ID3v2Texts(const tags::TID3v2& tag);
-// The newer types take the album artist for an empty artist: the tracks of a compilation
-// are often tagged with it alone.
+// The one rule for an empty artist, in every format: the album artist stands in for it (the
+// tracks of a compilation are often tagged with it alone). Called once per stand-in, the
+// first that holds text wins.
 void FallBackToAlbumArtist(TTagTexts& texts, TTagText albumArtist);
 // The ID3v2 tag of a WAV or AIFF chunk or of DSF's metadata, the album artist taken for an
 // empty artist.

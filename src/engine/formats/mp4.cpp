@@ -9,12 +9,10 @@ bool ReadMP4(TReadOnlyFile& file, TTagTexts& texts) {
   tags::TMP4 t;
   t.Load(file);
   if (!t.Found) return false;
-  texts = {UnicodeText(t.Artist.empty() ? t.AlbumArtist : t.Artist),
-           UnicodeText(t.Title),
-           UnicodeText(t.Album),
-           UnicodeText(t.Year),
-           UnicodeText(t.Comment),
-           ReadyText(TrackText(static_cast<uint8_t>(t.Track)))};
+  texts = {UnicodeText(t.Artist),  UnicodeText(t.Title),
+           UnicodeText(t.Album),   UnicodeText(t.Year),
+           UnicodeText(t.Comment), ReadyText(TrackText(static_cast<uint8_t>(t.Track)))};
+  FallBackToAlbumArtist(texts, UnicodeText(t.AlbumArtist));
   return true;
 }
 

@@ -11,6 +11,7 @@ bool ReadOggVorbis(TReadOnlyFile& file, TTagTexts& texts) {
   if (!t.Found) return false;
   texts = {UnicodeText(t.Artist), UnicodeText(t.Title),   UnicodeText(t.Album),
            UnicodeText(t.Year),   UnicodeText(t.Comment), ReadyText(TrackText(t.Track))};
+  FallBackToAlbumArtist(texts, UnicodeText(t.AlbumArtist));
   return true;
 }
 
@@ -33,6 +34,7 @@ TJson DescribeOggVorbis(TReadOnlyFile& file, const TTextDecoder& x) {
                                   {"Genre", x.Unicode(t.Genre)},
                                   {"Comment", x.Unicode(t.Comment)},
                                   {"Vendor", x.Unicode(t.Vendor)},
+                                  {"AlbumArtist", x.Unicode(t.AlbumArtist)},
                               }}};
 }
 

@@ -6,15 +6,15 @@
 namespace tunaro::engine::formats {
 
 TTagTexts VorbisCommentTexts(const tags::TVorbisFields& f) {
-  const std::string& artist = !f.Artist.empty()        ? f.Artist
-                              : !f.AlbumArtist.empty() ? f.AlbumArtist
-                                                       : f.Author;
-  return {UnicodeText(artist),
-          UnicodeText(f.Title),
-          UnicodeText(f.Album),
-          UnicodeText(f.Date),
-          UnicodeText(f.Comment.empty() ? f.Description : f.Comment),
-          ReadyText(TrackText(tags::TrackFromText(f.Track)))};
+  TTagTexts texts = {UnicodeText(f.Artist),
+                     UnicodeText(f.Title),
+                     UnicodeText(f.Album),
+                     UnicodeText(f.Date),
+                     UnicodeText(f.Comment.empty() ? f.Description : f.Comment),
+                     ReadyText(TrackText(tags::TrackFromText(f.Track)))};
+  FallBackToAlbumArtist(texts, UnicodeText(f.AlbumArtist));
+  FallBackToAlbumArtist(texts, UnicodeText(f.Author));
+  return texts;
 }
 
 void AddVorbisCommentJson(TJson& json, const tags::TVorbisFields& f, const TTextDecoder& x) {

@@ -10,15 +10,12 @@ bool ReadWavPack(TReadOnlyFile& file, TTagTexts& texts) {
   t.Load(file);
   if (!t.Found) return false;
   texts = TagsAtTheEndTexts(*t.APEv2, *t.ID3v1);
-  if (t.APEv2->Found) FallBackToAlbumArtist(texts, APEText(*t.APEv2, t.APEv2->AlbumArtist));
   return true;
 }
 
 TJson DescribeWavPack(TReadOnlyFile& file, const TTextDecoder& x) {
   tags::TWavPack t;
   const bool loaded = t.Load(file);
-  TJson ape = APEv2Json(*t.APEv2, x);
-  ape["AlbumArtist"] = x.APE(*t.APEv2, t.APEv2->AlbumArtist);
   return TJson{{"TWavPack", TJson{
                                 {"Load", loaded},
                                 {"Found", t.Found},
@@ -27,7 +24,7 @@ TJson DescribeWavPack(TReadOnlyFile& file, const TTextDecoder& x) {
                                 {"BitsPerSample", t.BitsPerSample},
                                 {"Mono", t.Mono},
                                 {"ID3v1", ID3v1Json(*t.ID3v1, t.ID3v1->Found, x)},
-                                {"APEv2", ape},
+                                {"APEv2", APEv2Json(*t.APEv2, x)},
                             }}};
 }
 
