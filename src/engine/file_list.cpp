@@ -41,7 +41,7 @@ void TFileList::Append(std::string_view path) {
   Append(path.substr(0, split), path.substr(split));
 }
 
-void TFileList::Append(std::string_view folder, std::string_view name) {
+void TFileList::Append(std::string_view folder, std::string_view name, bool regular) {
   if (Checks_.capacity() == 0) {
     Names_.reserve(kFirstNames);
     NameEnds_.reserve(kFirstEntries);
@@ -52,19 +52,19 @@ void TFileList::Append(std::string_view folder, std::string_view name) {
     Folders_.push_back({Checks_.size(), std::string(folder)});
   Names_.append(name);
   NameEnds_.push_back(static_cast<uint32_t>(Names_.size()));
-  Checks_.push_back(0);
+  Checks_.push_back(regular ? kRegular : 0);
   if (Observer_) Observer_->EntryAppended(Checks_.size() - 1);
 }
 
 void TFileList::SetChecked(size_t i, bool checked) {
   if (i >= Checks_.size()) return;
-  Checks_[i] = checked ? 1 : 0;
+  Checks_[i] = static_cast<uint8_t>((Checks_[i] & ~kChecked) | (checked ? kChecked : 0));
   if (Observer_) Observer_->ChecksChanged(i, i);
 }
 
 void TFileList::SetAllChecked(bool checked) {
   if (Checks_.empty()) return;
-  for (auto& c : Checks_) c = checked ? 1 : 0;
+  for (auto& c : Checks_) c = static_cast<uint8_t>((c & ~kChecked) | (checked ? kChecked : 0));
   if (Observer_) Observer_->ChecksChanged(0, Checks_.size() - 1);
 }
 

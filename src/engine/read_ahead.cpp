@@ -30,6 +30,7 @@ struct TSlot {
   size_t Index = 0;
   std::string Path;
   TReaderKind Kind = TReaderKind::None;
+  bool Regular = false;  // listed as a regular file of its own
   TTagRead Read;
 };
 
@@ -46,16 +47,17 @@ struct TReadAhead::TShared {
   explicit TShared(size_t window) : Slots(std::make_unique<TSlot[]>(window)) {}
 
   const std::unique_ptr<TSlot[]> Slots;
+  std::atomic<size_t> Reads{0};  // files the readers read
   std::mutex Mutex;
   std::condition_variable Wake;
   std::deque<size_t> Queue;  // slot numbers; a slot taken back meanwhile is passed over
   std::condition_variable WakeLooks;
-  std::deque<std::string> Looks;
+  std::deque<platform::TWarmFile> Looks;
   bool Stopped = false;
 
   static void Look(std::shared_ptr<TShared> self, size_t batch) {
     platform::TCacheWarmer warmer(batch);
-    std::vector<std::string> paths;
+    std::vector<platform::TWarmFile> paths;
     for (;;) {
       paths.clear();
       {
@@ -92,18 +94,28 @@ struct TReadAhead::TShared {
       uint32_t queued = ssQueued;
       if (!slot.State.compare_exchange_strong(queued, ssReading, std::memory_order_acquire))
         continue;
-      slot.Read = ReadTag(slot.Kind, slot.Path);
+      slot.Read = ReadTag(slot.Kind, slot.Path, slot.Regular);
+      self->Reads.fetch_add(1, std::memory_order_relaxed);
       slot.State.store(ssReady, std::memory_order_release);
     }
   }
 };
 
 TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
-    : List_(list), Generation_(list.Generation()), Window_(window) {
-  threads = static_cast<unsigned>(std::min<size_t>(threads, list.Count()));
-  if (threads == 0 || window == 0) return;
-  Shared_ = std::make_shared<TShared>(window);
-  Batch_.reserve(window);
+    : List_(list), Generation_(list.Generation()), Window_(window), Threads_(threads) {}
+
+void TReadAhead::Start(size_t index) {
+  if (Started_) return;
+  Started_ = true;
+  if (index >= List_.Count() || List_.Generation() != Generation_) return;
+  unsigned threads = static_cast<unsigned>(std::min<size_t>(Threads_, List_.Count() - index));
+  if (threads == 0 || Window_ == 0) return;
+  // Over a network each file costs round trips rather than disk reads: twice the readers,
+  // and no warming ahead, whose opens would only add round trips of their own.
+  const bool remote = platform::IsRemoteFileSystem(List_.Path(index));
+  if (remote) threads *= 2;
+  Shared_ = std::make_shared<TShared>(Window_);
+  Batch_.reserve(Window_);
   // Detached: each thread holds the shared state, so stopping never waits for a read.
   // A thread that cannot be had leaves fewer: the run reads for itself what none reads.
   unsigned started = 0;
@@ -112,7 +124,7 @@ TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
     // As many threads warm the cache far ahead as read tags near the run, as far as the
     // files they hold open at once stay within the process's budget; a small budget is
     // shared out in smaller batches first (under the common limit of 1024: 8 of 32).
-    if (list.Count() > window) {
+    if (!remote && List_.Count() - index > Window_) {
       const size_t budget = platform::TCacheWarmer::OpenFilesBudget();
       const auto lookers =
           static_cast<unsigned>(std::clamp<size_t>(budget / (kLookBatch / 2), 1, threads));
@@ -122,7 +134,14 @@ TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
   } catch (const std::system_error&) {
   }
   if (started == 0) Shared_.reset();
-  LookNext_ = window;  // the nearer entries are looked at by the threads that read them
+  ThreadsStarted_ = started;
+  Next_ = index + 1;            // the run reads the entry it is at itself
+  LookNext_ = index + Window_;  // the nearer entries are looked at by the threads that read them
+  Advance(index);
+}
+
+size_t TReadAhead::Reads() const {
+  return Shared_ ? Shared_->Reads.load(std::memory_order_relaxed) : 0;
 }
 
 TReadAhead::~TReadAhead() {
@@ -158,6 +177,7 @@ void TReadAhead::Advance(size_t index) {
     slot.Index = Next_;
     slot.Path = std::move(path);
     slot.Kind = kind;
+    slot.Regular = List_.ListedRegular(Next_);
     slot.State.store(ssQueued, std::memory_order_release);
     Batch_.push_back(number);
   }
@@ -178,13 +198,15 @@ void TReadAhead::QueueLooks(size_t index) {
   for (; LookNext_ < end; ++LookNext_) {
     if (!List_.Checked(LookNext_)) continue;
     std::string path = List_.Path(LookNext_);
-    if (ReaderForExtension(ExtractFileExt(path)) != TReaderKind::None)
-      Looks_.push_back(std::move(path));
+    // The parts of the file its reader reads, as the registry says.
+    const TReadRegions regions = ReaderRow(ReaderForExtension(ExtractFileExt(path))).Regions;
+    if (regions.Head + regions.Tail > 0)
+      Looks_.push_back({std::move(path), regions.Head, regions.Tail});
   }
   if (Looks_.empty()) return;
   {
     std::lock_guard lock(Shared_->Mutex);
-    for (std::string& path : Looks_) Shared_->Looks.push_back(std::move(path));
+    for (platform::TWarmFile& file : Looks_) Shared_->Looks.push_back(std::move(file));
   }
   Looks_.clear();
   Shared_->WakeLooks.notify_all();

@@ -21,14 +21,26 @@
 #include "engine/file_list.h"
 #include "engine/file_types.h"
 #include "engine/readers.h"
+#include "platform/cache_warmer.h"
 
 namespace tunaro::engine {
 
 class TReadAhead {
  public:
   // Tags are read at most `window` entries ahead of the run, the cache warmed up to
-  // kLookWindows times as far; `threads` 0 makes a read-ahead that does nothing.
+  // kLookWindows times as far, once Start is called; `threads` 0 makes a read-ahead that does
+  // nothing.
   TReadAhead(const TFileList& list, unsigned threads, size_t window);
+
+  // Begins reading ahead of entry `index`, which the run reads itself. Called when the run
+  // finds that a read of its own had to wait (the folder is not in the cache, or is on a
+  // network): in a warm folder the threads would only take the CPU from the run, which reads
+  // a file in a few system calls. Once only.
+  void Start(size_t index);
+  bool Started() const { return Started_; }
+  // What it did: threads started, and files their readers read.
+  unsigned ThreadsStarted() const { return ThreadsStarted_; }
+  size_t Reads() const;
   ~TReadAhead();
   TReadAhead(const TReadAhead&) = delete;
   TReadAhead& operator=(const TReadAhead&) = delete;
@@ -56,11 +68,14 @@ class TReadAhead {
   const TFileList& List_;
   const uint64_t Generation_;
   const size_t Window_;
-  std::shared_ptr<TShared> Shared_;  // null: no read-ahead, or stopped
-  size_t Next_ = 0;                  // the first entry not yet queued for reading
-  size_t LookNext_ = 0;              // the first entry not yet queued for a look
-  std::vector<size_t> Batch_;        // slots queued by one refill
-  std::vector<std::string> Looks_;   // names queued by one refill
+  const unsigned Threads_;
+  bool Started_ = false;
+  unsigned ThreadsStarted_ = 0;
+  std::shared_ptr<TShared> Shared_;         // null: no read-ahead, or stopped
+  size_t Next_ = 0;                         // the first entry not yet queued for reading
+  size_t LookNext_ = 0;                     // the first entry not yet queued for a look
+  std::vector<size_t> Batch_;               // slots queued by one refill
+  std::vector<platform::TWarmFile> Looks_;  // files queued by one refill
 };
 
 }  // namespace tunaro::engine

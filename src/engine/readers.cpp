@@ -138,6 +138,10 @@ bool StampTooNewToTrust(const platform::TFileStamp& stamp, int64_t readStartNs) 
   return std::max(stamp.ModifiedNs, stamp.ChangedNs) + granularity >= readStartNs;
 }
 
+// A read of a file in the cache takes microseconds; one over a network, round trips of a
+// millisecond and more.
+constexpr int64_t kSlowRead = 1'000'000;
+
 int64_t WallClockNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::system_clock::now().time_since_epoch())
@@ -146,17 +150,18 @@ int64_t WallClockNs() {
 
 }  // namespace
 
-TTagRead ReadTag(TReaderKind kind, const std::string& path) {
+TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular) {
   TTagRead read;
   read.StartNs = WallClockNs();
   const TReaderRow& row = ReaderRow(kind);
   if (row.Read == nullptr) return read;
   tags::TReadOnlyFile file;
-  read.Opened = file.Open(path);
+  read.Opened = file.Open(path, listedRegular);
   if (!read.Opened) return read;
   read.Stamp = file.Stamp();
   read.Attributes = file.OwnAttributes();
   read.Found = row.Read(file, read.Texts);
+  read.Waited = file.Waited() || WallClockNs() - read.StartNs > kSlowRead;
   return read;
 }
 

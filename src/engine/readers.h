@@ -104,10 +104,14 @@ struct TTagRead {
   platform::TFileStamp Stamp;
   int32_t Attributes = -1;  // the name's own, as platform::GetOwnAttributes gives
   int64_t StartNs = 0;      // the wall clock when the read began
+  // The read had to wait: for the disk (the file was not in the cache), or long enough that
+  // the file lies on a network.
+  bool Waited = false;
 };
 
-// Opens the file and reads it with the reader of `kind`.
-TTagRead ReadTag(TReaderKind kind, const std::string& path);
+// Opens the file and reads it with the reader of `kind`. `listedRegular`: a scan listed the
+// name as a regular file of its own (TFileList::ListedRegular).
+TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular = false);
 
 // Whether the name still holds the file as it was read, for a read made some time before its
 // use (ahead of the run): the name looked at again gives the stamp seen before the reads, and

@@ -60,7 +60,7 @@ bool HasLineBreak(const std::string& path) {
 
 }  // namespace
 
-TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
+TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, TRunStats* stats) {
   TRunState& state = host.State();
   TCounters& c = state.Counters;
   TFileList& list = host.Entries();
@@ -85,6 +85,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
 
   TFieldValues values;
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
+  if (settings.ReadAheadAtOnce) readAhead.Start(0);
   // Under the automatic code page a folder's first file waits for the folder's judgement,
   // for which the run reads ahead what the read-ahead has not: kept here for their turn, and
   // used then if the file is still as it was read.
@@ -96,7 +97,8 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
     const TReaderKind kind = ReaderForExtension(ExtractFileExt(path));
     if (kind == TReaderKind::None) return nullptr;
     TTagRead& early = readEarly[k];
-    if (!readAhead.Take(k, path, early)) early = ReadTag(kind, path);
+    if (!readAhead.Take(k, path, early)) early = ReadTag(kind, path, list.ListedRegular(k));
+    if (early.Waited) readAhead.Start(k);
     return &early;
   };
   const auto folderJudged = [&](const std::string& judged, const platform::TFolderReading& reading,
@@ -128,7 +130,9 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
     if (early != readEarly.end() && early->second.Found && StillAsRead(early->second, oldPath))
       read = std::move(early->second);
     else if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
-      read = ReadTag(reader, oldPath);
+      read = ReadTag(reader, oldPath, list.ListedRegular(static_cast<size_t>(i)));
+    // A read that waited says the folder is cold (or far away): reading ahead pays from here.
+    if (read.Waited) readAhead.Start(static_cast<size_t>(i));
     if (early != readEarly.end()) readEarly.erase(early);
     const bool found = read.Found;
     if (found)
@@ -163,9 +167,11 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
     const bool readOnly = attr != -1 && (attr & platform::faReadOnly);
 
     // What is known before anything changes. A name too long is refused by the run itself: a
-    // dry run cannot ask the file system, and the two runs must answer alike. A name already
-    // taken is asked only where an undo line or a read-only flag would otherwise be touched
-    // for nothing (the rename itself never replaces a file); that leaves only a rare race
+    // dry run cannot ask the file system, and the two runs must answer alike. Whether the new
+    // name is taken is otherwise asked by the rename alone, which never replaces a file: a
+    // look of its own would be one more round trip on a network share, waiting for the
+    // folder's lock as the rename does. It is asked first only where an undo line or a
+    // read-only flag would otherwise be touched for nothing; that leaves only a rare race
     // (another process taking the name just then) where a kill could leave a line naming
     // another file, which the replay then refuses, as it never replaces.
     TFailReason reason = TFailReason::None;
@@ -223,6 +229,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings) {
       if (!error) error = logError;
     }
   }
+  if (stats != nullptr) *stats = {readAhead.ThreadsStarted(), readAhead.Reads()};
   readAhead.Stop();
   if (!error) {
     c.Progress = 100;

@@ -21,10 +21,21 @@ struct TRunSettings {
   // How legacy tag texts (ID3v1, ID3v2 encoding 0, RealMedia, TwinVQ) are decoded.
   platform::TCodePage CodePage = platform::TCodePage::Auto;
   platform::TClock Clock = platform::NowTexts;
-  // Threads that read the next files' tags ahead of the run; 0: none.
+  // Threads that read the next files' tags ahead of the run; 0: none. They start when a read
+  // of the run's own had to wait (a cold folder, a network share): in the cache, a file costs
+  // the run a few system calls, which threads would only slow down. Twice as many on a
+  // network file system.
   unsigned ReadAheadThreads = 16;
   // How many entries ahead of the run they may go (and hold paths and values for).
   size_t ReadAheadWindow = 1024;
+  // Starts them at the first entry, whether the reads wait or not.
+  bool ReadAheadAtOnce = false;
+};
+
+// What a run's read-ahead did, for those that measure it.
+struct TRunStats {
+  unsigned ReadAheadThreads = 0;  // threads started
+  size_t ReadAheadReads = 0;      // files they read
 };
 
 // The new full path for an entry, from the six values (UTF-8).
@@ -37,6 +48,7 @@ std::string FailReasonText(TFailReason reason, int err);
 
 // Runs over the host's list. Returns the I/O error of the run log or the undo file that
 // stopped the run early, or no error. Files renamed before such a stop keep their new names.
-platform::TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& settings);
+platform::TIoError RenameRun(TEngineHost& host, TReaders& readers, const TRunSettings& settings,
+                             TRunStats* stats = nullptr);
 
 }  // namespace tunaro::engine

@@ -149,7 +149,7 @@ class TRecursiveScan {
         if (!Scan(path + "/")) return false;
       } else if (Listed(Host_.State(), entry)) {
         ++Host_.State().Counters.Total;
-        Host_.Entries().Append(path);
+        Host_.Entries().Append(folder, entry.Name, !entry.Link);
       }
       Host_.CounterDisplayRefresh();
       if (Host_.Entries().Generation() != Generation_) return false;
@@ -177,7 +177,7 @@ void FlatScan(TEngineHost& host, const std::string& folder) {
   while (dir.Next(entry)) {
     if (!Listed(host.State(), entry)) continue;
     ++host.State().Counters.Total;
-    host.Entries().Append(folder, entry.Name);
+    host.Entries().Append(folder, entry.Name, !entry.Link);
     host.CounterDisplayRefresh();
     if (host.Entries().Generation() != generation) return;  // a newer refresh took over
   }

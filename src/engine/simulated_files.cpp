@@ -62,12 +62,11 @@ void TSimulatedFiles::Remove(const std::string& path) {
   Removed_.insert(key);
 }
 
-void TSimulatedFiles::Took(const std::string& path) {
-  Taken_.insert(path);
-  TakenUpper_.insert(UpperCasePath(path));
-}
-
 bool TSimulatedFiles::TakenByRun(const std::string& path) {
+  for (; TakenListed_ < TakenList_.size(); ++TakenListed_) {
+    Taken_.insert(TakenList_[TakenListed_]);
+    TakenUpper_.insert(UpperCasePath(TakenList_[TakenListed_]));
+  }
   return Taken_.count(path) ||
          (TakenUpper_.count(UpperCasePath(path)) && IgnoresCase(ExtractFilePath(path)));
 }

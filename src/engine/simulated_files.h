@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace tunaro::engine {
 
@@ -21,14 +22,13 @@ class TSimulatedFiles {
   // Pretends the rename; the new name is then the run's.
   void Rename(const std::string& from, const std::string& to);
   void Remove(const std::string& path);
-  // A real rename took the name.
-  void Took(const std::string& path);
+  // A real rename took the name. Only kept: the names are looked up (and hashed) only when a
+  // rename fails on a taken name, which a run of a warm folder, at a few system calls a file,
+  // should not pay for on every file.
+  void Took(std::string path) { TakenList_.push_back(std::move(path)); }
   // Whether the run took the name, in other letter case too where the folder ignores case.
   bool TakenByRun(const std::string& path);
-  void Reserve(size_t count) {
-    Taken_.reserve(count);
-    TakenUpper_.reserve(count);
-  }
+  void Reserve(size_t count) { TakenList_.reserve(count); }
 
  private:
   // The path as the folder's file system tells names apart.
@@ -36,6 +36,8 @@ class TSimulatedFiles {
   bool IgnoresCase(const std::string& folder);
   std::unordered_map<std::string, bool> IgnoresCase_;  // by folder, asked once
   std::unordered_set<std::string> Added_, Removed_;    // keys
+  std::vector<std::string> TakenList_;
+  size_t TakenListed_ = 0;  // of TakenList_, the names already in the sets below
   std::unordered_set<std::string> Taken_, TakenUpper_;
 };
 

@@ -5,11 +5,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tunaro::platform {
+
+// A file to warm, and how much of it its reader reads: the first `Head` and last `Tail` bytes.
+struct TWarmFile {
+  std::string Path;
+  uint32_t Head = 4096;
+  uint32_t Tail = 4096;
+};
 
 class TCacheWarmer {
  public:
@@ -21,12 +29,16 @@ class TCacheWarmer {
   TCacheWarmer(const TCacheWarmer&) = delete;
   TCacheWarmer& operator=(const TCacheWarmer&) = delete;
 
-  // Opens the regular files among `paths` as OpenRegularFile does (anything else is passed
-  // by without an open), reads the first and the last kEnd bytes of each, and closes them.
-  // Returns when every read has ended. Errors are passed over: the reader meets them later.
+  // Opens the regular files among `files` as OpenRegularFile does (anything else is passed
+  // by without an open), reads the head and the tail of each that its reader reads, and closes
+  // them. Returns when every read has ended. Errors are passed over: the reader meets them
+  // later. Given paths alone, the first and the last kEnd bytes.
+  void Warm(const std::vector<TWarmFile>& files);
   void Warm(const std::vector<std::string>& paths);
 
   static constexpr size_t kEnd = 4096;
+  // The most of either end read: what is read is thrown away, into one buffer of this size.
+  static constexpr size_t kMaxEnd = 64 * 1024;
 
   // How many files all the warmers of the process may hold open at once: a quarter of the
   // process's limit, so that the run, its log and the window never run out of descriptors.

@@ -40,7 +40,7 @@ struct TCacheWarmer::TRing {
 TCacheWarmer::TCacheWarmer(size_t batch)
     : Batch_(std::max<size_t>(1, batch)),
       Ring_(std::make_unique<TRing>(static_cast<unsigned>(2 * Batch_))) {
-  if (Ring_->Ready) Buffers_.resize(2 * Batch_ * kEnd);
+  if (Ring_->Ready) Buffers_.resize(kMaxEnd);
 }
 
 TCacheWarmer::~TCacheWarmer() = default;
@@ -65,12 +65,19 @@ bool HeadCached(const TReadableFile& file) {
 }  // namespace
 
 void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
-  for (size_t from = 0; from < paths.size(); from += Batch_) {
-    const size_t to = std::min(paths.size(), from + Batch_);
+  std::vector<TWarmFile> files;
+  files.reserve(paths.size());
+  for (const std::string& path : paths) files.push_back({path, kEnd, kEnd});
+  Warm(files);
+}
+
+void TCacheWarmer::Warm(const std::vector<TWarmFile>& files) {
+  for (size_t from = 0; from < files.size(); from += Batch_) {
+    const size_t to = std::min(files.size(), from + Batch_);
     // A batch whose first file is in the cache is taken to be there whole: the folder is
     // warm (read by a preview, say), and warming it again would only take time from the run.
     TReadableFile first;
-    const bool opened = OpenRegularFile(paths[from], first) == 0;
+    const bool opened = OpenRegularFile(files[from].Path, first) == 0;
     if (opened && HeadCached(first)) {
       close(first.Fd);
       continue;
@@ -80,7 +87,7 @@ void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
       for (size_t k = from + 1; k < to; ++k) {
         TFileStamp stamp;
         int32_t attributes = 0;
-        LookAtFile(paths[k], stamp, attributes);
+        LookAtFile(files[k].Path, stamp, attributes);
       }
       continue;
     }
@@ -90,16 +97,20 @@ void TCacheWarmer::Warm(const std::vector<std::string>& paths) {
     unsigned queued = 0;
     for (size_t k = from; k < to; ++k) {
       TReadableFile file = first;  // the first is open already, if it could be
-      if (k != from ? OpenRegularFile(paths[k], file) != 0 : !opened) continue;
+      if (k != from ? OpenRegularFile(files[k].Path, file) != 0 : !opened) continue;
       fds.push_back(file.Fd);
-      // The head, and the tail where the head does not reach it.
-      const int64_t end = static_cast<int64_t>(kEnd);
-      for (const int64_t offset : {int64_t{0}, std::max(end, file.Size - end)}) {
-        if (offset >= file.Size) break;
+      // The head, and the tail where the head does not reach it. What is read is thrown
+      // away: every read of the batch goes into the one buffer.
+      const int64_t head = std::min<int64_t>(files[k].Head, kMaxEnd);
+      const int64_t tail = std::min<int64_t>(files[k].Tail, kMaxEnd);
+      const int64_t tailAt = std::max(head, file.Size - tail);
+      const std::pair<int64_t, int64_t> ends[] = {{0, head}, {tailAt, file.Size - tailAt}};
+      for (const auto& [offset, length] : ends) {
+        if (length <= 0 || offset >= file.Size) continue;
         io_uring_sqe* sqe = io_uring_get_sqe(&Ring_->Ring);
         if (sqe == nullptr) break;
-        io_uring_prep_read(sqe, file.Fd, Buffers_.data() + queued * kEnd,
-                           static_cast<unsigned>(kEnd), static_cast<uint64_t>(offset));
+        io_uring_prep_read(sqe, file.Fd, Buffers_.data(), static_cast<unsigned>(length),
+                           static_cast<uint64_t>(offset));
         ++queued;
       }
     }

@@ -156,10 +156,17 @@ struct TReadableFile {
   int32_t OwnAttributes = -1;  // as GetOwnAttributes gives
   TFileStamp Stamp;            // the name's own, as LookAtFile gives
 };
-// Returns 0 or the errno; EACCES for anything that is not a regular file.
-int OpenRegularFile(const std::string& path, TReadableFile& file);
+// Returns 0 or the errno; EACCES for anything that is not a regular file. `listedRegular`
+// says a folder listing just called the name a regular file of its own (not a link): it is
+// then opened at once and looked at through the descriptor, a system call less per file.
+int OpenRegularFile(const std::string& path, TReadableFile& file, bool listedRegular = false);
 // Reads up to `count` bytes at `offset` of an open file: the number read, or -1 with errno.
-int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count);
+// `*waited`, when given, is set if the data had to come from the disk (or the network): it
+// was not in the page cache.
+int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count, bool* waited = nullptr);
+// Whether the path's folder lies on a network or FUSE file system, where each call is a
+// round trip rather than a look into the cache.
+bool IsRemoteFileSystem(const std::string& path);
 // Closes a file OpenRegularFile opened.
 void CloseFile(int fd);
 // The name's own stamp and attributes, a link not followed. Returns 0 or the errno.

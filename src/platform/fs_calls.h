@@ -21,7 +21,9 @@ struct TFsCalls {
   int (*Lstat)(const char* path, struct stat* st);
   int (*Fstat)(int fd, struct stat* st);
   DIR* (*OpenDir)(const char* path);
-  ssize_t (*Pread)(int fd, void* buffer, size_t count, off_t offset);
+  // pread; the system's tries first without waiting for the disk (RWF_NOWAIT) and sets
+  // `*waited` when the data was not in the cache.
+  ssize_t (*Pread)(int fd, void* buffer, size_t count, off_t offset, bool* waited);
   int (*Close)(int fd);
 };
 

@@ -2,7 +2,10 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <wctype.h>
 
@@ -263,16 +266,53 @@ int SystemUnlink(const char* path) {
 int SystemCreateExclusive(const char* path, int flags, mode_t mode) {
   return open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | flags, mode);
 }
+// The look asks for what the program uses and not for the access time, which the reads
+// themselves change: a network file system (FUSE) answers such a look from its cache, where
+// a plain lstat after a read costs a round trip to the server.
+int StatxWithoutAccessTime(int dirfd, const char* path, int flags, struct stat* st) {
+  struct statx x;
+  if (statx(dirfd, path, flags, STATX_BASIC_STATS & ~STATX_ATIME, &x) != 0) return -1;
+  *st = {};
+  st->st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+  st->st_rdev = makedev(x.stx_rdev_major, x.stx_rdev_minor);
+  st->st_ino = x.stx_ino;
+  st->st_mode = x.stx_mode;
+  st->st_nlink = x.stx_nlink;
+  st->st_uid = x.stx_uid;
+  st->st_gid = x.stx_gid;
+  st->st_size = static_cast<off_t>(x.stx_size);
+  st->st_blksize = x.stx_blksize;
+  st->st_blocks = static_cast<blkcnt_t>(x.stx_blocks);
+  st->st_mtim = {x.stx_mtime.tv_sec, x.stx_mtime.tv_nsec};
+  st->st_ctim = {x.stx_ctime.tv_sec, x.stx_ctime.tv_nsec};
+  return 0;
+}
 int SystemLstat(const char* path, struct stat* st) {
-  return lstat(path, st);
+  return StatxWithoutAccessTime(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, st);
 }
 int SystemFstat(int fd, struct stat* st) {
-  return fstat(fd, st);
+  return StatxWithoutAccessTime(fd, "", AT_EMPTY_PATH, st);
 }
 DIR* SystemOpenDir(const char* path) {
   return opendir(path);
 }
-ssize_t SystemPread(int fd, void* buffer, size_t count, off_t offset) {
+// Set once a file system refused RWF_NOWAIT: it is not asked again in this process, so such
+// a file system costs one failing call, not one per read.
+std::atomic<bool> gNoWaitRefused{false};
+
+ssize_t SystemPread(int fd, void* buffer, size_t count, off_t offset, bool* waited) {
+  if (!gNoWaitRefused.load(std::memory_order_relaxed)) {
+    iovec io{buffer, count};
+    const ssize_t n = preadv2(fd, &io, 1, offset, RWF_NOWAIT);
+    if (n >= 0) return n;
+    if (errno == EAGAIN) {
+      if (waited != nullptr) *waited = true;
+    } else if (errno == EOPNOTSUPP || errno == EINVAL) {
+      gNoWaitRefused.store(true, std::memory_order_relaxed);
+    } else {
+      return n;
+    }
+  }
   return pread(fd, buffer, count, offset);
 }
 int SystemClose(int fd) {
@@ -721,8 +761,31 @@ int LookAtFile(const std::string& path, TFileStamp& stamp, int32_t& ownAttribute
   return 0;
 }
 
-int OpenRegularFile(const std::string& path, TReadableFile& file) {
+int OpenRegularFile(const std::string& path, TReadableFile& file, bool listedRegular) {
   file = {};
+  if (listedRegular) {
+    // The folder's listing called the name a regular file of its own: opened at once, the
+    // look taken on the open descriptor, which saves the look at the name (a system call and
+    // a walk of the path) per file. Should something else have taken the name since, a link
+    // is refused by O_NOFOLLOW and looked at as below, and anything but a regular file is
+    // closed unread; O_NONBLOCK keeps a FIFO's open from waiting.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd >= 0) {
+      struct stat st;
+      const bool looked = FsCalls().Fstat(fd, &st) == 0;
+      if (!looked || !S_ISREG(st.st_mode)) {
+        const int err = looked ? EACCES : errno;
+        CloseFile(fd);
+        return err;
+      }
+      file.Fd = fd;
+      file.Size = st.st_size;
+      file.OwnAttributes = AttributesFromMode(st.st_mode, path);
+      file.Stamp = StampOf(st);
+      return 0;
+    }
+    if (errno != ELOOP) return errno;
+  }
   struct stat own;
   if (!Look(path, own)) return errno;
   struct stat target = own;
@@ -770,8 +833,18 @@ int ReadRegularFile(const std::string& path, std::string& bytes) {
   return err;
 }
 
-int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count) {
-  return FsCalls().Pread(fd, buffer, count, static_cast<off_t>(offset));
+int64_t ReadFileAt(int fd, int64_t offset, void* buffer, size_t count, bool* waited) {
+  return FsCalls().Pread(fd, buffer, count, static_cast<off_t>(offset), waited);
+}
+
+bool IsRemoteFileSystem(const std::string& path) {
+  struct statfs fs;
+  if (statfs(FolderOf(path).c_str(), &fs) != 0) return false;
+  // FUSE (sshfs, rclone, GVfs, ...), NFS, SMB and CIFS, Ceph, 9P, AFS.
+  static constexpr unsigned long kRemote[] = {0x65735546, 0x6969,     0xFE534D42, 0xFF534D42,
+                                              0x517B,     0x00C36400, 0x01021997, 0x5346414F};
+  return std::find(std::begin(kRemote), std::end(kRemote), static_cast<unsigned long>(fs.f_type)) !=
+         std::end(kRemote);
 }
 
 void CloseFile(int fd) {

@@ -14,12 +14,13 @@ TReadOnlyFile::~TReadOnlyFile() {
   Close();
 }
 
-bool TReadOnlyFile::Open(const std::string& path) {
+bool TReadOnlyFile::Open(const std::string& path, bool listedRegular) {
   Close();
   Stamp_ = {};
   OwnAttributes_ = -1;
+  Waited_ = false;
   platform::TReadableFile file;
-  if (platform::OpenRegularFile(path, file) != 0) return false;
+  if (platform::OpenRegularFile(path, file, listedRegular) != 0) return false;
   Fd_ = file.Fd;
   Size_ = file.Size;
   Stamp_ = file.Stamp;
@@ -40,8 +41,8 @@ int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
   }
   size_t done = 0;
   while (done < count) {
-    const int64_t n =
-        platform::ReadFileAt(Fd_, offset + static_cast<int64_t>(done), out + done, count - done);
+    const int64_t n = platform::ReadFileAt(Fd_, offset + static_cast<int64_t>(done), out + done,
+                                           count - done, &Waited_);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;

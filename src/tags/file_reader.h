@@ -22,7 +22,9 @@ class TReadOnlyFile {
 
   // Opens for reading only. Anything but a regular file (or a link to one) is refused before
   // it is opened, so a FIFO or device named like an audio file is never touched.
-  bool Open(const std::string& path);
+  // `listedRegular`: a folder listing just called the name a regular file of its own, which
+  // saves a look at the name (platform::OpenRegularFile).
+  bool Open(const std::string& path, bool listedRegular = false);
   bool IsOpen() const { return Fd_ >= 0; }
   // Size in bytes at open time.
   int64_t Size() const { return Size_; }
@@ -30,6 +32,8 @@ class TReadOnlyFile {
   // that tells whether the file is still the one read, and the name's own attributes (a link is
   // never read-only). The rename run takes them from here rather than asking the system again.
   const platform::TFileStamp& Stamp() const { return Stamp_; }
+  // Whether a read since the last Open had to wait for the disk: the file was not cached.
+  bool Waited() const { return Waited_; }
   int32_t OwnAttributes() const { return OwnAttributes_; }
 
   // Reads up to `count` bytes at `offset` into `buffer`; returns the number read (short at
@@ -62,6 +66,7 @@ class TReadOnlyFile {
   int Fd_ = -1;
   int64_t Size_ = 0;
   platform::TFileStamp Stamp_;
+  bool Waited_ = false;
   int32_t OwnAttributes_ = -1;
   int64_t Position_ = 0;
   std::unique_ptr<uint8_t[]> Window_;

@@ -407,7 +407,8 @@ TEST_F(FaultInjectionTest, ARenameMadeDespiteItsErrorIsASuccess) {
     errno = EIO;
     return -1;
   };
-  platform::FsCalls().Pread = [](int fd, void* buffer, size_t count, off_t offset) -> ssize_t {
+  platform::FsCalls().Pread = [](int fd, void* buffer, size_t count, off_t offset,
+                                 bool*) -> ssize_t {
     char path[64];
     const ssize_t n =
         readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);

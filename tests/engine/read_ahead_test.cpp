@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -85,6 +86,7 @@ TResult RunOver(const TTempDir& dir, unsigned threads,
   settings.Template = "%1 - %2";
   settings.ReadAheadThreads = threads;
   settings.ReadAheadWindow = kWindow;
+  settings.ReadAheadAtOnce = true;  // the files were just written: they are in the cache
   EXPECT_FALSE(RenameRun(host, readers, settings));
   TResult r{dir.List(), host.Run.Counters, {}};
   for (const auto& o : host.Outcomes) r.Outcomes.push_back(o.Success);
@@ -213,6 +215,54 @@ TEST(ReadAheadTest, ALowOpenFilesLimitLeavesTheRunItsDescriptors) {
   // A quarter of 256 for the warming threads, one file each for the 16 reading threads, and
   // a few more: the warmers' rings, the look at a batch's first file, this count's own.
   EXPECT_LE(most, before + 64 + 16 + 8);
+}
+
+}  // namespace
+}  // namespace tunaro::engine
+
+namespace tunaro::engine {
+namespace {
+
+// Whether the file's start is in the page cache, asked without waiting for the disk.
+bool Cached(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  char byte = 0;
+  iovec io{&byte, 1};
+  const bool cached = preadv2(fd, &io, 1, 0, RWF_NOWAIT) == 1;
+  close(fd);
+  return cached;
+}
+
+// The read-ahead starts only when one of the run's own reads had to wait: in a warm folder
+// no thread starts, in a cold one (the files' pages dropped from the cache) they read.
+TEST(ReadAheadDecision, ThreadsStartOnlyForAFolderNotInTheCache) {
+  for (const bool cold : {false, true}) {
+    SCOPED_TRACE(cold ? "cold" : "warm");
+    TTempDir dir;
+    for (int i = 0; i < 200; ++i)
+      dir.Write("t" + std::to_string(i) + ".mp3", TaggedMp3("A", "T" + std::to_string(i)));
+    for (const std::string& name : dir.List()) {
+      const int fd = open((dir / name).c_str(), O_RDONLY | O_CLOEXEC);
+      if (cold) {
+        fsync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+      }
+      close(fd);
+    }
+    if (cold && Cached(dir / "t0.mp3"))
+      GTEST_SKIP() << "the page cache of " << dir.Path() << " cannot be emptied (tmpfs?)";
+    TRecordingHost host;
+    FolderRefresh(host, dir.Path());
+    host.List.SetAllChecked(true);
+    TReaders readers;
+    TRunSettings settings;
+    settings.Template = "%1 - %2";
+    TRunStats stats;
+    EXPECT_FALSE(RenameRun(host, readers, settings, &stats));
+    EXPECT_EQ(host.Run.Counters.Success, 200);
+    EXPECT_EQ(stats.ReadAheadThreads > 0, cold);
+    EXPECT_EQ(stats.ReadAheadReads > 0, cold);
+  }
 }
 
 }  // namespace

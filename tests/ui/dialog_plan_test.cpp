@@ -3,6 +3,7 @@
 // takes the names back from the window.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
@@ -62,7 +63,14 @@ struct TPlanSeen {
 class TDialogPlanTest : public QObject {
   Q_OBJECT
 
+  TTempDir Config_;
+
  private slots:
+  // The window remembers its settings: never in the real config folder, and every test starts
+  // from the defaults, whatever the windows of the one before remembered.
+  void initTestCase() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Config_.Path())); }
+  void init() { QFile::remove(TFormMain::SettingsFileName()); }
+
   void menuItems() {
     TTempDir desktop;
     TFormMain form(desktop.Path());
