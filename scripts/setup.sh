@@ -11,7 +11,7 @@ packages=(
   nlohmann-json3-dev liburing-dev libuchardet-dev
   xvfb xauth x11-utils xdg-utils imagemagick
   fonts-wqy-zenhei
-  fuse3 exfat-fuse exfatprogs ntfs-3g util-linux strace locales
+  fuse3 libfuse3-dev exfat-fuse exfatprogs ntfs-3g util-linux strace locales
   clang-format desktop-file-utils appstream dpkg-dev file bash-completion man-db lintian
 )
 

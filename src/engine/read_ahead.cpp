@@ -51,6 +51,11 @@ struct TReadAhead::TShared {
   std::mutex Mutex;
   std::condition_variable Wake;
   std::deque<size_t> Queue;  // slot numbers; a slot taken back meanwhile is passed over
+  // Over a network, the names of a refill are looked at first, all at once: each look holds
+  // the folder's lock for a round trip, which the run's renames wait for, so looks spread over
+  // time would hold up every rename. Looked at together, they hold it up once, and the opens
+  // after them find the names looked up.
+  std::deque<std::string> LooksFirst;
   std::condition_variable WakeLooks;
   std::deque<platform::TWarmFile> Looks;
   bool Stopped = false;
@@ -81,14 +86,29 @@ struct TReadAhead::TShared {
     // reads for itself what none has finished. The warming threads keep their priority:
     // their first looks hold that lock.
     platform::LowerThreadPriority(kReaderNiceSteps);
+    std::string look;
     for (;;) {
       size_t number = 0;
       {
         std::unique_lock lock(self->Mutex);
-        self->Wake.wait(lock, [&] { return self->Stopped || !self->Queue.empty(); });
+        self->Wake.wait(lock, [&] {
+          return self->Stopped || !self->Queue.empty() || !self->LooksFirst.empty();
+        });
         if (self->Stopped) return;
-        number = self->Queue.front();
-        self->Queue.pop_front();
+        if (!self->LooksFirst.empty()) {
+          look = std::move(self->LooksFirst.front());
+          self->LooksFirst.pop_front();
+        } else {
+          number = self->Queue.front();
+          self->Queue.pop_front();
+        }
+      }
+      if (!look.empty()) {
+        platform::TFileStamp stamp;
+        int32_t attributes = -1;
+        platform::LookAtFile(look, stamp, attributes);
+        look.clear();
+        continue;
       }
       TSlot& slot = self->Slots[number];
       uint32_t queued = ssQueued;
@@ -97,12 +117,17 @@ struct TReadAhead::TShared {
       slot.Read = ReadTag(slot.Kind, slot.Path, slot.Regular);
       self->Reads.fetch_add(1, std::memory_order_relaxed);
       slot.State.store(ssReady, std::memory_order_release);
+      slot.State.notify_all();
     }
   }
 };
 
 TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
-    : List_(list), Generation_(list.Generation()), Window_(window), Threads_(threads) {}
+    : List_(list),
+      Generation_(list.Generation()),
+      Window_(window),
+      Threads_(threads),
+      Reach_(window) {}
 
 void TReadAhead::Start(size_t index) {
   if (Started_) return;
@@ -112,8 +137,15 @@ void TReadAhead::Start(size_t index) {
   if (threads == 0 || Window_ == 0) return;
   // Over a network each file costs round trips rather than disk reads: twice the readers,
   // and no warming ahead, whose opens would only add round trips of their own.
-  const bool remote = platform::IsRemoteFileSystem(List_.Path(index));
-  if (remote) threads *= 2;
+  Remote_ = platform::IsRemoteFileSystem(List_.Path(index));
+  const bool remote = Remote_;
+  // There the readers go only as far ahead as they keep up with: a file read long before the
+  // run gets to it has its cached look expired by then (a second by default), and the look
+  // at its turn would be one more round trip.
+  if (remote) {
+    threads *= 2;
+    Reach_ = std::min(Window_, size_t{2} * threads);
+  }
   Shared_ = std::make_shared<TShared>(Window_);
   Batch_.reserve(Window_);
   // Detached: each thread holds the shared state, so stopping never waits for a read.
@@ -158,8 +190,8 @@ void TReadAhead::Advance(size_t index) {
   if (Next_ < index) Next_ = index;
   // Refilled in batches, when half the window has been used up: one wake-up per batch, not
   // a system call per file.
-  if (Next_ >= index + Window_ / 2 || Next_ >= List_.Count()) return;
-  const size_t end = std::min(List_.Count(), index + Window_);
+  if (Next_ >= index + Reach_ / 2 || Next_ >= List_.Count()) return;
+  const size_t end = std::min(List_.Count(), index + Reach_);
   for (; Next_ < end; ++Next_) {
     if (!List_.Checked(Next_)) continue;
     std::string path = List_.Path(Next_);
@@ -184,6 +216,8 @@ void TReadAhead::Advance(size_t index) {
   if (Batch_.empty()) return;
   {
     std::lock_guard lock(Shared_->Mutex);
+    if (Remote_)
+      for (const size_t number : Batch_) Shared_->LooksFirst.push_back(Shared_->Slots[number].Path);
     Shared_->Queue.insert(Shared_->Queue.end(), Batch_.begin(), Batch_.end());
   }
   Batch_.clear();
@@ -224,6 +258,12 @@ bool TReadAhead::Take(size_t index, const std::string& path, TTagRead& read) {
   if (state == ssQueued &&
       slot.State.compare_exchange_strong(state, ssFree, std::memory_order_acquire))
     return false;
+  // Over a network a read in flight is waited for: reading the file again would cost the run
+  // the same round trips over again.
+  if (state == ssReading && Remote_) {
+    slot.State.wait(ssReading, std::memory_order_acquire);
+    state = slot.State.load(std::memory_order_acquire);
+  }
   if (state != ssReady) return false;
   const bool same = StillAsRead(slot.Read, path);
   if (same) read = std::move(slot.Read);
@@ -237,6 +277,7 @@ void TReadAhead::Stop() {
     std::lock_guard lock(Shared_->Mutex);
     Shared_->Stopped = true;
     Shared_->Queue.clear();
+    Shared_->LooksFirst.clear();
     Shared_->Looks.clear();
   }
   Shared_->Wake.notify_all();

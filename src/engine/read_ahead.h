@@ -50,7 +50,8 @@ class TReadAhead {
   void Advance(size_t index);
 
   // What the reader found for entry `index` at `path`, read ahead, with the name's own
-  // attributes as they are now. Never waits. False when the run must read it itself: not
+  // attributes as they are now. Never waits, but for a read in flight over a network. False
+  // when the run must read it itself: not
   // read ahead (yet, or a thread is reading it just then), unreadable then, a link, changed
   // or replaced since (the name is looked at again to know), or changed so shortly before the
   // read that a change after it could have kept the same time stamps.
@@ -69,6 +70,8 @@ class TReadAhead {
   const uint64_t Generation_;
   const size_t Window_;
   const unsigned Threads_;
+  size_t Reach_;         // how far ahead the readers go: the window, less over a network
+  bool Remote_ = false;  // the files lie on a network file system
   bool Started_ = false;
   unsigned ThreadsStarted_ = 0;
   std::shared_ptr<TShared> Shared_;         // null: no read-ahead, or stopped

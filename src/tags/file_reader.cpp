@@ -39,6 +39,10 @@ int64_t TReadOnlyFile::ReadAt(int64_t offset, void* buffer, size_t count) {
     std::memcpy(out, Window_.get() + (offset - WindowStart_), count);
     return static_cast<int64_t>(count);
   }
+  // Never past the size seen at open: there is nothing to read there, and a network file
+  // system (FUSE) asks its server for the file's size anew on a read that reaches beyond it.
+  if (offset >= Size_) return 0;
+  count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), Size_ - offset));
   size_t done = 0;
   while (done < count) {
     const int64_t n = platform::ReadFileAt(Fd_, offset + static_cast<int64_t>(done), out + done,

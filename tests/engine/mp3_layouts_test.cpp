@@ -92,9 +92,9 @@ TEST(MP3Layouts, EachFieldComesFromTheTagThatWinsIt) {
 // many of them there are.
 TEST(MP3Layouts, TheTagsAtTheEndCostOneRead) {
   static int reads;
-  const auto counting = [](int fd, void* buffer, size_t count, off_t offset) {
+  const auto counting = [](int fd, void* buffer, size_t count, off_t offset, bool* waited) {
     ++reads;
-    return platform::SystemFsCalls().Pread(fd, buffer, count, offset);
+    return platform::SystemFsCalls().Pread(fd, buffer, count, offset, waited);
   };
   const std::string audio(100000, '\xFF');
   const std::string end = APETag({APEItem("Artist", "Aa")}) + ID3v1Block("T1", "A1");
