@@ -2,7 +2,8 @@
  * pread of the last 128 bytes, close, renameat2 with RENAME_NOREPLACE. The new name is
  * "artist - title.mp3" from the ID3v1 tag (the file's own name with a prefix when it has
  * none, so that every file costs the same calls). No filter, no encoding, no log.
- * Usage: floor [-r] FOLDER; -r walks the subfolders too, each after the folder's files.
+ * Usage: floor [-r] [-e EXT] FOLDER; -r walks the subfolders too, each after the folder's
+ * files; -e takes the files of another extension than ".mp3" (the same calls per file).
  * Prints the number of files renamed. */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -25,6 +26,8 @@ static size_t field(const char* src, size_t width, char* dst) {
 }
 
 /* Renames the .mp3 files of `path`, then (recursive) walks its subfolders. */
+static const char* extension = ".mp3";
+
 static size_t rename_folder(const char* path, int recursive) {
   DIR* dir = opendir(path);
   if (dir == NULL) {
@@ -46,7 +49,10 @@ static size_t rename_folder(const char* path, int recursive) {
       subfolders[folders++] = strdup(e->d_name);
       continue;
     }
-    if (e->d_type != DT_REG || len < 4 || strcasecmp(e->d_name + len - 4, ".mp3") != 0) continue;
+    const size_t extLen = strlen(extension);
+    if (e->d_type != DT_REG || len < extLen ||
+        strcasecmp(e->d_name + len - extLen, extension) != 0)
+      continue;
     if (count == capacity) names = realloc(names, (capacity *= 2) * sizeof *names);
     names[count++] = strdup(e->d_name);
   }
@@ -67,7 +73,7 @@ static size_t rename_folder(const char* path, int recursive) {
       memcpy(name + n, " - ", 3);
       n += 3;
       n += field(tag + 3, 30, name + n);
-      memcpy(name + n, ".mp3", 5);
+      memcpy(name + n, ".mp3", 5);  /* the same calls whatever the extension */
     } else {
       n = (size_t)snprintf(name, sizeof name, "notag %s", names[i]);
     }
@@ -87,9 +93,17 @@ static size_t rename_folder(const char* path, int recursive) {
 }
 
 int main(int argc, char** argv) {
-  const int recursive = argc == 3 && strcmp(argv[1], "-r") == 0;
-  if (argc != 2 + recursive) {
-    fprintf(stderr, "usage: floor [-r] FOLDER\n");
+  int recursive = 0, arg = 1;
+  for (; arg < argc - 1; ++arg) {
+    if (strcmp(argv[arg], "-r") == 0)
+      recursive = 1;
+    else if (strcmp(argv[arg], "-e") == 0 && arg + 1 < argc - 1)
+      extension = argv[++arg];
+    else
+      break;
+  }
+  if (arg != argc - 1) {
+    fprintf(stderr, "usage: floor [-r] [-e EXT] FOLDER\n");
     return 2;
   }
   DIR* probe = opendir(argv[argc - 1]);

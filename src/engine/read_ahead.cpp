@@ -51,11 +51,6 @@ struct TReadAhead::TShared {
   std::mutex Mutex;
   std::condition_variable Wake;
   std::deque<size_t> Queue;  // slot numbers; a slot taken back meanwhile is passed over
-  // Over a network, the names of a refill are looked at first, all at once: each look holds
-  // the folder's lock for a round trip, which the run's renames wait for, so looks spread over
-  // time would hold up every rename. Looked at together, they hold it up once, and the opens
-  // after them find the names looked up.
-  std::deque<std::string> LooksFirst;
   std::condition_variable WakeLooks;
   std::deque<platform::TWarmFile> Looks;
   bool Stopped = false;
@@ -86,29 +81,14 @@ struct TReadAhead::TShared {
     // reads for itself what none has finished. The warming threads keep their priority:
     // their first looks hold that lock.
     platform::LowerThreadPriority(kReaderNiceSteps);
-    std::string look;
     for (;;) {
       size_t number = 0;
       {
         std::unique_lock lock(self->Mutex);
-        self->Wake.wait(lock, [&] {
-          return self->Stopped || !self->Queue.empty() || !self->LooksFirst.empty();
-        });
+        self->Wake.wait(lock, [&] { return self->Stopped || !self->Queue.empty(); });
         if (self->Stopped) return;
-        if (!self->LooksFirst.empty()) {
-          look = std::move(self->LooksFirst.front());
-          self->LooksFirst.pop_front();
-        } else {
-          number = self->Queue.front();
-          self->Queue.pop_front();
-        }
-      }
-      if (!look.empty()) {
-        platform::TFileStamp stamp;
-        int32_t attributes = -1;
-        platform::LookAtFile(look, stamp, attributes);
-        look.clear();
-        continue;
+        number = self->Queue.front();
+        self->Queue.pop_front();
       }
       TSlot& slot = self->Slots[number];
       uint32_t queued = ssQueued;
@@ -216,8 +196,6 @@ void TReadAhead::Advance(size_t index) {
   if (Batch_.empty()) return;
   {
     std::lock_guard lock(Shared_->Mutex);
-    if (Remote_)
-      for (const size_t number : Batch_) Shared_->LooksFirst.push_back(Shared_->Slots[number].Path);
     Shared_->Queue.insert(Shared_->Queue.end(), Batch_.begin(), Batch_.end());
   }
   Batch_.clear();
@@ -277,7 +255,6 @@ void TReadAhead::Stop() {
     std::lock_guard lock(Shared_->Mutex);
     Shared_->Stopped = true;
     Shared_->Queue.clear();
-    Shared_->LooksFirst.clear();
     Shared_->Looks.clear();
   }
   Shared_->Wake.notify_all();
