@@ -49,6 +49,20 @@ def renamed_count(folder):
     return sum(1 for n in os.listdir(folder) if not n.startswith("track"))
 
 
+def write_section(out, begin, end, lines):
+    """Puts a section between its markers in bench/RESULTS.md (at the end if it has none yet),
+    leaving the other sections as they are; prints it too."""
+    section = "\n".join([begin] + lines + [end])
+    print(section)
+    text = open(out).read() if os.path.exists(out) else ""
+    if begin in text:
+        text = text[:text.index(begin)] + section + text[text.index(end) + len(end):]
+    else:
+        text = text.rstrip() + "\n\n" + section + "\n"
+    with open(out, "w") as f:
+        f.write(text)
+
+
 def fresh_copy(master, work):
     if os.path.exists(work):
         shutil.rmtree(work)

@@ -154,7 +154,7 @@ def main():
     med = statistics.median
     same = results["tunaro-cli rename"] == results["tunaro-cli rename --read-ahead 0"]
     fl = "floor (C, syscalls only)"
-    L = [BEGIN, "## Cold page cache", ""]
+    L = ["## Cold page cache", ""]
     L.append("Regenerate with `bench/cold/cold_bench.py` (as root). Generated %s UTC." %
              time.strftime("%Y-%m-%d %H:%M", time.gmtime()))
     L.append("")
@@ -226,16 +226,7 @@ def main():
              "at a time and refuses read-ahead on it (readahead(2) gives EINVAL, fadvise "
              "changes nothing). A tree can: once a folder is slow to list, 8 threads list the "
              "folders ahead of the scan, depth first as the scan goes.")
-    L.append(END)
-    section = "\n".join(L)
-    print(section)
-    text = open(args.out).read() if os.path.exists(args.out) else ""
-    if BEGIN in text:
-        text = text[:text.index(BEGIN)] + section + text[text.index(END) + len(END):]
-    else:
-        text = text.rstrip() + "\n\n" + section + "\n"
-    with open(args.out, "w") as f:
-        f.write(text)
+    run_bench.write_section(args.out, BEGIN, END, L)
     if os.path.exists(work):
         subprocess.run(["rm", "-rf", work], check=True)
 

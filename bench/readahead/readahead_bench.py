@@ -178,7 +178,7 @@ def main():
                 print(rows[-1], flush=True)
     shutil.rmtree(work, ignore_errors=True)
 
-    L = [BEGIN, "## Read-ahead: warm and cold against the floor", ""]
+    L = ["## Read-ahead: warm and cold against the floor", ""]
     L.append("Regenerate with `bench/readahead/readahead_bench.py` (cold runs as root). "
              "Generated %s UTC." % time.strftime("%Y-%m-%d %H:%M", time.gmtime()))
     L.append("")
@@ -196,16 +196,7 @@ def main():
     for label, count, cache, name, t, f, r, lo, hi, same in rows:
         L.append("| %s | %d | %s | %s | %.3f | %.3f | %.2f | %.2f-%.2f | %s |" % (
             label, count, cache, name, t, f, r, lo, hi, "yes" if same else "NO"))
-    L.append(END)
-    section = "\n".join(L)
-    print(section)
-    text = open(args.out).read() if os.path.exists(args.out) else ""
-    if BEGIN in text:
-        text = text[:text.index(BEGIN)] + section + text[text.index(END) + len(END):]
-    else:
-        text = text.rstrip() + "\n\n" + section + "\n"
-    with open(args.out, "w") as f:
-        f.write(text)
+    run_bench.write_section(args.out, BEGIN, END, L)
 
 
 if __name__ == "__main__":

@@ -117,7 +117,7 @@ def main():
         finally:
             subprocess.run(["fusermount3", "-u", mnt])
 
-    L = [BEGIN, "## A network share (the share model)", ""]
+    L = ["## A network share (the share model)", ""]
     L.append("Regenerate with `bench/share/share_bench.py` (as root). Generated %s UTC." %
              time.strftime("%Y-%m-%d %H:%M", time.gmtime()))
     L.append("")
@@ -133,16 +133,7 @@ def main():
     for delay, n, name, t, r, lo, hi, o, m, same in rows:
         L.append("| %.1f ms | %d | %s | %.3f | %.2f | %.2f-%.2f | %.2f | %d | %s |" % (
             delay / 1000, n, name, t, r, lo, hi, o, m, "yes" if same else "NO"))
-    L.append(END)
-    section = "\n".join(L)
-    print(section)
-    text = open(args.out).read() if os.path.exists(args.out) else ""
-    if BEGIN in text:
-        text = text[:text.index(BEGIN)] + section + text[text.index(END) + len(END):]
-    else:
-        text = text.rstrip() + "\n\n" + section + "\n"
-    with open(args.out, "w") as f:
-        f.write(text)
+    run_bench.write_section(args.out, BEGIN, END, L)
 
 
 if __name__ == "__main__":
