@@ -51,7 +51,7 @@ struct TShare {
     Why = Up ? "" : "delayfs did not mount: " + up.Err;
   }
   ~TShare() {
-    if (Up) RunCommand("fusermount3", {"-u", Mount});
+    if (Up) RunCommand("/bin/fusermount3", {"-u", Mount});
   }
   // Round trips per file of `args` run over a fresh folder of `files` tagged files.
   double PerFile(const std::string& program, std::vector<std::string> args, int files) {
