@@ -1,5 +1,7 @@
 #include "engine/run_files.h"
 
+#include "platform/ascii.h"
+
 #include <cerrno>
 
 #include "engine/name_builder.h"
@@ -81,9 +83,7 @@ namespace {
 std::string CommandLine(const std::string& command, const std::string& text) {
   std::string gbk;
   if (platform::Utf8ToGbkExactly(command + text, gbk)) return gbk;
-  std::string upper = command;
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  return upper + text;
+  return platform::AsciiUpper(command) + text;
 }
 
 }  // namespace

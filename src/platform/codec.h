@@ -25,6 +25,11 @@ std::string Utf16LeToGbk(const uint8_t* data, size_t units);
 std::string WideCharToGbk(char16_t ch);
 
 bool IsValidUtf8(std::string_view bytes);
+// The code point of the well-formed UTF-8 sequence at `at`, which moves past it; -1, with
+// `at` where it was, where none starts.
+int32_t DecodeUtf8(std::string_view bytes, size_t& at);
+// Appends one code point as UTF-8; one beyond U+10FFFF, or a surrogate, becomes U+FFFD.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 // The length of the well-formed UTF-8 sequence that starts at `at` (1 for ASCII), 0 when
 // none does.
 size_t WellFormedUtf8Length(std::string_view bytes, size_t at);

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "platform/ascii.h"
 #include "platform/codec.h"
 
 namespace tunaro::platform {
@@ -153,12 +154,10 @@ size_t SkipOne(std::string_view) {
 template <typename Fn>
 void ForEachCodePoint(std::string_view s, Fn fn) {
   for (size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
-    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-    fn(cp, i, n);
-    i += n;
+    const size_t at = i;
+    const int32_t cp = DecodeUtf8(s, i);
+    if (cp < 0) return;
+    fn(static_cast<uint32_t>(cp), at, i - at);
   }
 }
 
@@ -231,11 +230,8 @@ bool IsLatin1PassingForGbk(std::string_view s) {
 }  // namespace
 
 bool CodePageByName(std::string_view name, TCodePage& codePage) {
-  std::string lower(name);
-  for (char& ch : lower)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
   for (size_t i = 0; i < std::size(kCodePageNames); ++i)
-    if (lower == kCodePageNames[i]) {
+    if (EqualIgnoringAsciiCase(name, kCodePageNames[i])) {
       codePage = static_cast<TCodePage>(i);
       return true;
     }
@@ -366,6 +362,35 @@ size_t WellFormedUtf8Length(std::string_view s, size_t at) {
       (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
     return 0;
   return n;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+int32_t DecodeUtf8(std::string_view s, size_t& at) {
+  const size_t n = WellFormedUtf8Length(s, at);
+  if (n == 0) return -1;
+  const auto c = static_cast<unsigned char>(s[at]);
+  uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
+  for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[at + k]) & 0x3Fu);
+  at += n;
+  return static_cast<int32_t>(cp);
 }
 
 bool IsValidUtf8(std::string_view s) {

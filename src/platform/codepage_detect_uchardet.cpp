@@ -82,16 +82,12 @@ TCodePage Uchardet(const std::set<std::string_view>& texts) {
   return charset != nullptr ? CodePageOfCharset(charset) : TCodePage::Auto;
 }
 
-// Decodes valid UTF-8 into code points.
+// Decodes UTF-8 into code points; a byte that starts none is passed as itself.
 template <typename Fn>
 void ForEachCodePoint(std::string_view s, Fn fn) {
   for (size_t i = 0; i < s.size();) {
-    const size_t n = std::max<size_t>(1, WellFormedUtf8Length(s, i));
-    const auto c = static_cast<unsigned char>(s[i]);
-    uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
-    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-    fn(cp);
-    i += n;
+    const int32_t cp = DecodeUtf8(s, i);
+    fn(cp < 0 ? static_cast<unsigned char>(s[i++]) : static_cast<uint32_t>(cp));
   }
 }
 

@@ -18,6 +18,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/ascii.h"
+#include "platform/codec.h"
 #include "platform/fs.h"
 #include "platform/fs_calls.h"
 
@@ -225,7 +227,7 @@ void TDirReader::Close() {
 }
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  const auto lower = [](char c) { return AsciiLower(c); };
   // Iterative wildcard match with one backtracking point for the last '*'.
   size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
   while (n < name.size()) {
@@ -424,35 +426,6 @@ bool MadeAnyway(int err, const std::string& oldPath, const std::string& newPath)
   return OutcomeUnknown(err) && Gone(oldPath) && Look(newPath, st);
 }
 
-// One code point of UTF-8 at `at`, or -1 for a byte that does not start one.
-int32_t DecodeUtf8(std::string_view s, size_t& at) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
-  const uint8_t b = byte(at);
-  const size_t length = b < 0x80         ? 1
-                        : (b >> 5) == 6  ? 2
-                        : (b >> 4) == 14 ? 3
-                        : (b >> 3) == 30 ? 4
-                                         : 0;
-  if (length == 0 || at + length > s.size()) return -1;
-  int32_t c = length == 1 ? b : b & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return -1;
-    c = c << 6 | (byte(at + i) & 0x3F);
-  }
-  at += length;
-  return c;
-}
-
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-    return;
-  }
-  const int length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-  out += static_cast<char>((0xF00 >> length) | (c >> (6 * (length - 1))));
-  for (int i = length - 2; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
-}
-
 // A letter beyond ASCII in the other case: as the process's locale maps it where that maps
 // such letters, else as C.UTF-8 does (made only then: glibc never frees what newlocale took
 // for LOCPATH), else not at all.
@@ -476,7 +449,8 @@ std::string CaseMapped(std::string_view name, bool upper) {
     }
     wint_t mapped = static_cast<wint_t>(c);
     if (c < 0x80)
-      mapped = upper ? (c >= 'a' && c <= 'z' ? c - 32 : c) : (c >= 'A' && c <= 'Z' ? c + 32 : c);
+      mapped = static_cast<wint_t>(upper ? AsciiUpper(static_cast<char>(c))
+                                         : AsciiLower(static_cast<char>(c)));
     else
       mapped = CaseOf(mapped, upper);
     if (mapped == static_cast<wint_t>(c))

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "tags/file_reader.h"
 #include "tags/text.h"
 
@@ -21,15 +22,6 @@ bool IsFooter(const uint8_t* b) {
   if (std::memcmp(b, "APETAGEX", 8) != 0) return false;
   const uint32_t version = LoadU32LE(b + 8);
   return (version == 1000 || version == 2000) && LoadU32LE(b + 12) >= kFooterBytes;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -174,7 +166,7 @@ void TAPEv2::ReadItems(TReadOnlyFile& file, int64_t itemsAt, uint32_t itemBytes,
     const std::string_view key(reinterpret_cast<const char*>(head + 8), keyBytes);
     TField* field = nullptr;
     for (auto& f : fields)
-      if (EqualsNoCase(f.Key, key)) field = &f;
+      if (platform::EqualIgnoringAsciiCase(f.Key, key)) field = &f;
     if (field == nullptr || field->Seen || valueBytes > kMaxTextBytes) continue;
     field->Seen = true;
     std::string value(valueBytes, '\0');

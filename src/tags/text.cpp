@@ -74,25 +74,6 @@ void CutToYear(std::string& date) {
     date.resize(4);
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian) {
   const size_t units = bytes / 2;
   auto unit = [&](size_t i) -> uint32_t {
@@ -108,12 +89,12 @@ std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian) {
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
       const uint32_t low = unit(i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        platform::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
         ++i;
         continue;
       }
     }
-    AppendUtf8(out, u);  // a lone surrogate becomes U+FFFD
+    platform::AppendUtf8(out, u);  // a lone surrogate becomes U+FFFD
   }
   return out;
 }
@@ -132,7 +113,7 @@ std::string SanitizeUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     const size_t n = platform::WellFormedUtf8Length(s, i);
     if (n == 0) {
-      AppendUtf8(out, 0xFFFD);
+      platform::AppendUtf8(out, 0xFFFD);
       ++i;
     } else {
       out.append(s.substr(i, n));

@@ -40,7 +40,5 @@ std::string Utf16ToUtf8(const uint8_t* data, size_t bytes, bool bigEndian);
 std::string Utf16BomToUtf8(const uint8_t* data, size_t bytes);
 // Valid UTF-8 with every ill-formed sequence replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);
-// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
-void AppendUtf8(std::string& out, uint32_t codePoint);
 
 }  // namespace tunaro::tags
