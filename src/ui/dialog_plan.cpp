@@ -6,12 +6,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "engine/name_builder.h"
+#include "engine/rename_run.h"
 #include "ui/file_list_model.h"
 
 namespace tunaro::ui {
@@ -24,10 +27,29 @@ QString NameText(const std::string& path) {
 
 }  // namespace
 
+void TPlanRecorder::Folder(const std::string& folder, const std::string& text) {
+  Heading_.reset();
+  if (text.empty()) return;
+  Heading_ = TPlanRow{folder, {}, QString::fromStdString(text), false, true};
+}
+
+void TPlanRecorder::File(const engine::TFileOutcome& o) {
+  ++Files;
+  if (!o.Success) ++Failures;
+  if (FailuresOnly_ && o.Success) return;
+  if (Heading_) {
+    Rows.push_back(std::move(*Heading_));
+    Heading_.reset();
+  }
+  Rows.push_back({o.OldPath, o.NewPath,
+                  QString::fromStdString(engine::FailReasonText(o.Reason, o.Errno)), !o.Success});
+}
+
 TPlanModel::TPlanModel(QStringList headers, QObject* parent)
     : QAbstractTableModel(parent),
       Headers_(std::move(headers)),
-      FailIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)) {}
+      FailIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)),
+      FolderIcon_(QApplication::style()->standardIcon(QStyle::SP_DirIcon)) {}
 
 void TPlanModel::SetRows(std::vector<TPlanRow> rows) {
   beginResetModel();
@@ -52,6 +74,25 @@ QVariant TPlanModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<size_t>(index.row()) >= Rows_.size()) return {};
   const TPlanRow& row = Rows_[static_cast<size_t>(index.row())];
   const int column = index.column();
+  if (row.Heading) {
+    // The folder whole (its name alone may be any album's), and how its tags are read.
+    switch (role) {
+      case Qt::DisplayRole:
+        return column == colFrom   ? TFileListModel::DisplayText(row.From)
+               : column == colNote ? row.Note
+                                   : QVariant();
+      case Qt::ToolTipRole:
+        return TFileListModel::DisplayText(row.From) + QStringLiteral("\n") + row.Note;
+      case Qt::DecorationRole:
+        return column == colFrom ? FolderIcon_ : QVariant();
+      case Qt::BackgroundRole:
+        return QBrush(QColor(222, 232, 246));
+      case Qt::ForegroundRole:
+        return QBrush(QColor(0, 0, 96));
+      default:
+        return {};
+    }
+  }
   switch (role) {
     case Qt::DisplayRole:
       if (column == colFrom) return NameText(row.From);
@@ -95,6 +136,7 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   Model = new TPlanModel(headers, this);
   LabelSummary = new QLabel(this);
   LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
+  LabelSummary->setWordWrap(true);
 
   TablePlan = new QTableView(this);
   TablePlan->setObjectName(QStringLiteral("TablePlan"));
@@ -131,6 +173,50 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   layout->addWidget(LabelSummary);
   layout->addWidget(TablePlan);
   layout->addWidget(buttons);
+}
+
+void TDialogPlan::SetRows(std::vector<TPlanRow> rows) {
+  // A plan holds few different remarks and many names: every remark is measured, the names
+  // of the first rows only.
+  const QFontMetrics metrics(TablePlan->font());
+  QSet<QString> notes;
+  int noteWidth =
+      metrics.horizontalAdvance(Model->headerData(TPlanModel::colNote, Qt::Horizontal).toString());
+  int nameWidth = 120;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TPlanRow& row = rows[i];
+    if (!row.Heading && i < 200)
+      nameWidth = std::max({nameWidth, metrics.horizontalAdvance(NameText(row.From)),
+                            metrics.horizontalAdvance(NameText(row.To))});
+    if (notes.size() < 100 && !notes.contains(row.Note)) {
+      notes.insert(row.Note);
+      noteWidth = std::max(noteWidth, metrics.horizontalAdvance(row.Note));
+    }
+  }
+  Model->SetRows(std::move(rows));
+  // Room for the warning sign and the cell margins; the names at most 260 pixels each, with
+  // the folder in their hint.
+  const int iconRoom = style()->pixelMetric(QStyle::PM_SmallIconSize) + 16;
+  noteWidth += iconRoom;
+  nameWidth = std::min(nameWidth + 16, 260);
+  const int frame = 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                    2 * TablePlan->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                    8;
+  int wanted = std::max(640, 2 * nameWidth + noteWidth + frame);
+  if (const QScreen* at = screen())
+    wanted = std::min(wanted, at->availableGeometry().width() * 9 / 10);
+  resize(wanted, height());
+  nameWidth = std::clamp((wanted - frame - noteWidth) / 2, 100, nameWidth);
+  QHeaderView* columns = TablePlan->horizontalHeader();
+  columns->resizeSection(TPlanModel::colFrom, nameWidth);
+  columns->resizeSection(TPlanModel::colTo, nameWidth);
+}
+
+void TDialogPlan::ReportOnly() {
+  ButtonCancel->hide();
+  ButtonCancel->setDefault(false);
+  ButtonOK->setText(QStringLiteral("确定"));
+  ButtonOK->setDefault(true);
 }
 
 }  // namespace tunaro::ui

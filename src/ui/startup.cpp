@@ -1,11 +1,12 @@
 #include "ui/startup.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <filesystem>
+
+#include "platform/fs.h"
 
 namespace tunaro::ui {
 
@@ -21,8 +22,13 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     paths.push_back(std::move(normal));
   }
-  if (paths.size() == 1 &&
-      QFileInfo(QFile::decodeName(QByteArray::fromStdString(paths[0]))).isDir())
+  // Asked of the bytes themselves: a name Qt cannot decode is still a folder, or a file.
+  std::erase_if(paths, [&](const std::string& path) {
+    const bool gone = !platform::FileExists(path);
+    result.Skipped += gone ? 1 : 0;
+    return gone;
+  });
+  if (paths.size() == 1 && platform::FolderState(paths[0]) == 0)
     result.Folder = paths[0];
   else
     result.Files = std::move(paths);
@@ -30,9 +36,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
 }
 
 bool InstallQtTranslations() {
+  const QLocale chinese(QLocale::Chinese, QLocale::China);
+  QLocale::setDefault(chinese);
   auto* translator = new QTranslator(QCoreApplication::instance());
-  if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"),
-                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  if (!translator->load(chinese, QStringLiteral("qt"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
     return false;
   }

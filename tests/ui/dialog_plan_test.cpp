@@ -3,6 +3,7 @@
 // takes the names back from the window.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
@@ -10,6 +11,7 @@
 
 #include "engine/rename_run.h"
 #include "engine/run_files.h"
+#include "plan_seen.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "ui/dialog_plan.h"
@@ -17,6 +19,7 @@
 
 using tunaro::engine::TFailReason;
 using tunaro::test::TaggedMp3;
+using tunaro::test::TPlanSeen;
 using tunaro::test::TTempDir;
 using tunaro::ui::TDialogPlan;
 using tunaro::ui::TFormMain;
@@ -38,31 +41,18 @@ class TRecordingForm : public TFormMain {
   std::vector<tunaro::test::TOutcome> Run;
 };
 
-struct TPlanSeen {
-  QString Title, Summary;
-  std::vector<TPlanRow> Rows;
-  int Shown = 0;
-  bool Accept = true;
-
-  void Attach(TFormMain& form) {
-    form.ConfirmPlan = [this](TDialogPlan& plan) {
-      ++Shown;
-      Title = plan.windowTitle();
-      Summary = plan.LabelSummary->text();
-      Rows = plan.Model->Rows();
-      // The table shows the model's rows, failing ones marked.
-      if (plan.TablePlan->model()->rowCount() != static_cast<int>(Rows.size())) return false;
-      return Accept;
-    };
-  }
-};
-
 }  // namespace
 
 class TDialogPlanTest : public QObject {
   Q_OBJECT
 
+  TTempDir Config_;
+
  private slots:
+  // The window writes its settings as they change: never into the real config folder.
+  void initTestCase() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Config_.Path())); }
+  void init() { QFile::remove(TFormMain::SettingsFileName()); }
+
   void menuItems() {
     TTempDir desktop;
     TFormMain form(desktop.Path());
