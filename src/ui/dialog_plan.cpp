@@ -145,6 +145,7 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   TablePlan->setSelectionBehavior(QAbstractItemView::SelectRows);
   TablePlan->setWordWrap(false);
   TablePlan->setShowGrid(false);
+  TablePlan->setTabKeyNavigation(false);  // Tab goes on to the buttons
   TablePlan->setTextElideMode(Qt::ElideMiddle);
   // Rows of one fixed height and columns of set widths: the view never measures the rows, so
   // the size of the plan costs nothing at opening or scrolling.
@@ -194,6 +195,13 @@ void TDialogPlan::SetRows(std::vector<TPlanRow> rows) {
     }
   }
   Model->SetRows(std::move(rows));
+  // A folder's row runs across both name columns: its path is longer than a name. (Spans
+  // cost the view a lookup per cell; past a thousand folders the path stays in its column.)
+  TablePlan->clearSpans();
+  int spans = 0;
+  for (size_t i = 0; i < Model->Rows().size() && spans < 1000; ++i)
+    if (Model->Rows()[i].Heading && ++spans)
+      TablePlan->setSpan(static_cast<int>(i), TPlanModel::colFrom, 1, 2);
   // Room for the warning sign and the cell margins; the names at most 260 pixels each, with
   // the folder in their hint.
   const int iconRoom = style()->pixelMetric(QStyle::PM_SmallIconSize) + 16;

@@ -477,6 +477,7 @@ void TFormMain::CreateMenus() {
     QAction* action = item(menu, name, caption);
     action->setCheckable(true);
     action->setChecked(false);
+    // The action's name without "MenuItem": "Options/KeepLog".
     const QString key = QStringLiteral("Options/") + QString::fromLatin1(name + 8);
     connect(action, &QAction::toggled, this, [this, &setting, key](bool on) {
       setting = on;
@@ -772,7 +773,6 @@ QString TFormMain::SettingsFileName() {
 
 void TFormMain::LoadSettings() {
   const QSettings settings(SettingsFileName(), QSettings::IniFormat);
-  Loading_ = true;
   // Only "true" turns an option on: Qt would read any other word but "false" as true.
   auto mark = [&settings](QAction* action, const char* key) {
     const QString value = settings.value(QString::fromLatin1(key)).toString().trimmed();

@@ -262,7 +262,6 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   // Writes one setting at once, so that two windows open side by side each keep what the
   // other changed, rather than the one closed last writing all of its own over them.
   void SaveSetting(const QString& key, const QVariant& value) const;
-  void SaveSettings();
   void RememberTemplate(const QString& text);
   void FillTemplateBox();
 

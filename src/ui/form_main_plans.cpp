@@ -185,9 +185,10 @@ void TFormMain::MenuItemPreviewClick() {
                         .arg(rows.Files)
                         .arg(rows.Files - rows.Failures)
                         .arg(rows.Failures);
+  // The names are worth seeing, but no count of renames the run would not make.
   if (!problem.isEmpty()) {
-    summary =
-        problem + U("。\n运行记录和恢复列表要写在那里，改名会在改动任何文件之前停下。\n") + summary;
+    summary = problem + U("。\n运行记录和恢复列表要写在那里，所以改名不会改动任何文件；关掉 "
+                          "处理设置 里的 创建恢复列表 和 保留换名记录 才能改名。");
     plan.LabelSummary->setStyleSheet(QStringLiteral("color: #a00000"));
   }
   plan.LabelSummary->setText(summary);

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <filesystem>
+#include <optional>
 
 #include "platform/fs.h"
 
@@ -33,6 +34,21 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
   else
     result.Files = std::move(paths);
   return result;
+}
+
+void UseChineseQtFormats() {
+  static const char* const kNames[] = {"LC_ALL",         "LC_TIME",     "LC_NUMERIC", "LC_MONETARY",
+                                       "LC_MEASUREMENT", "LC_MESSAGES", "LANG",       "LANGUAGE"};
+  std::vector<std::optional<QByteArray>> kept;
+  for (const char* name : kNames) {
+    kept.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    qunsetenv(name);
+  }
+  qputenv("LC_ALL", "zh_CN.UTF-8");
+  (void)QLocale::system();
+  qunsetenv("LC_ALL");
+  for (size_t i = 0; i < kept.size(); ++i)
+    if (kept[i]) qputenv(kNames[i], *kept[i]);
 }
 
 bool InstallQtTranslations() {

@@ -18,6 +18,12 @@ struct TCommandLine {
 // their bytes as they were, UTF-8 or not.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& cwd);
 
+// Qt's own dialogs format sizes, dates and numbers by the system locale, which Qt reads from
+// the environment once: this has it read as Chinese. Called before the application object,
+// which sets the C library's locale (and with it the run's date texts) from the user's
+// environment as it was.
+void UseChineseQtFormats();
+
 // Loads Qt's Simplified Chinese texts (dialogs, standard buttons, edit menus) for the
 // application, whatever the user's locale (LANG unset or another language): the rest of the
 // interface is Chinese too. Qt's own formats follow (file types, sizes and dates in the file

@@ -101,6 +101,7 @@ class TWindowSettingsTest : public QObject {
   void qtSpeaksChinese() {
     QVERIFY(tunaro::ui::InstallQtTranslations());
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+    QCOMPARE(QLocale().language(), QLocale::Chinese);  // the file types in the file dialog
   }
 
   void countsFitSevenDigits() {
