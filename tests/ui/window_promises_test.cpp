@@ -1,8 +1,5 @@
-// The window keeps what its preview promises and shows what a run did, on real temporary
-// folders: a folder this process may not write, a desktop folder that is missing, a run with
-// failures, files that are no undo list, folders whose names are not UTF-8, files that are
-// gone, nothing checked, a close during a run, settings written by hand or by a second
-// window, and how each folder's tags are read.
+// The window keeps what its preview promises, shows what a run did, and stays calm on bad
+// input: one test per fault, on real temporary folders.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,14 +41,10 @@ QString Q(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-// Rows as comparable texts: "from > to: note" with "!" for a failing row, "#" for a folder's.
+// Rows as comparable texts: "new path: note", with "!" before a failing row's.
 QStringList Texts(const std::vector<TPlanRow>& rows) {
   QStringList texts;
-  for (const TPlanRow& row : rows)
-    texts << (row.Heading ? "#"
-              : row.Fails ? "!"
-                          : "") +
-                 Q(row.From) + " > " + Q(row.To) + ": " + row.Note;
+  for (const TPlanRow& row : rows) texts << (row.Fails ? "!" : "") + Q(row.To) + ": " + row.Note;
   return texts;
 }
 
@@ -65,39 +58,6 @@ void Check(TFormMain& form, const std::string& path) {
   for (size_t i = 0; i < form.Entries().Count(); ++i)
     if (form.Entries().Path(i) == path) form.Entries().SetChecked(i, true);
 }
-
-// This process without the right to write in the folders, which stay readable: as another
-// user where it runs as root (whom no mode bit stops), else by the folders' write bits.
-class TNoWriteAccess {
- public:
-  explicit TNoWriteAccess(std::vector<std::string> folders) : Folders_(std::move(folders)) {
-    const bool root = geteuid() == 0;
-    for (const std::string& folder : Folders_) chmod(folder.c_str(), root ? 0755 : 0555);
-    Ok_ = !root || seteuid(65534) == 0;
-  }
-  ~TNoWriteAccess() {
-    if (geteuid() != getuid()) (void)!seteuid(getuid());
-    for (const std::string& folder : Folders_) chmod(folder.c_str(), 0700);
-  }
-  bool Ok() const { return Ok_; }
-
- private:
-  std::vector<std::string> Folders_;
-  bool Ok_ = false;
-};
-
-// An environment variable for the length of a test.
-class TEnv {
- public:
-  TEnv(const char* name, const std::string& value) : Name_(name), Old_(qgetenv(name)) {
-    qputenv(name, QByteArray::fromStdString(value));
-  }
-  ~TEnv() { qputenv(Name_, Old_); }
-
- private:
-  const char* Name_;
-  QByteArray Old_;
-};
 
 std::string UndoListIn(const std::string& desktop) {
   for (const auto& entry : std::filesystem::directory_iterator(desktop))
@@ -139,26 +99,29 @@ class TWindowPromisesTest : public QObject {
     form.ButtonSelectAllClick();
     form.ComboBoxFileNameTemplate->setEditText(QStringLiteral("%2 - %1"));
     const std::vector<std::string> before = music.List();
-    {
-      TNoWriteAccess denied({music.Path(), desktop.Path()});
-      if (!denied.Ok()) QSKIP("cannot run as another user here");
-      seen.Accept = false;
-      form.MenuItemPreview->trigger();
-      form.ButtonRenameClick();
-      form.MenuItemUndo->trigger();
-    }
+    // As another user where we are root (whom no mode bit stops), else by the write bits.
+    const bool root = geteuid() == 0;
+    const auto restore = qScopeGuard([&] {
+      if (geteuid() != getuid()) (void)!seteuid(getuid());
+      for (const std::string& folder : {music.Path(), desktop.Path()}) chmod(folder.c_str(), 0700);
+    });
+    for (const std::string& folder : {music.Path(), desktop.Path()})
+      chmod(folder.c_str(), root ? 0755 : 0555);
+    if (root && seteuid(65534) != 0) QSKIP("cannot run as another user here");
+    seen.Accept = false;
+    form.MenuItemPreview->trigger();
+    form.ButtonRenameClick();
+    form.MenuItemUndo->trigger();
+    (void)!seteuid(getuid());
     QCOMPARE(music.List(), before);
     QCOMPARE(seen.All.size(), size_t{3});
     const TPlanSeen::TTable &preview = seen.All[0], &run = seen.All[1], &undo = seen.All[2];
-    QCOMPARE(
-        Texts(preview.Rows),
-        QStringList(
-            {"!" + Q(music / "A - One.mp3 > ") + Q(music / "One - A.mp3: ") + U("文件夹不可写"),
-             "!" + Q(music / "b.mp3 > ") + Q(music / "Two - B.mp3: ") + U("文件夹不可写")}));
-    QVERIFY(!preview.OkEnabled);
+    QCOMPARE(Texts(preview.Rows),
+             QStringList({"!" + Q(music / "One - A.mp3: ") + U("文件夹不可写"),
+                          "!" + Q(music / "Two - B.mp3: ") + U("文件夹不可写")}));
     QCOMPARE(Texts(run.Rows), Texts(preview.Rows));
     QCOMPARE(Notes(undo.Rows), QStringList{U("文件夹不可写")});
-    QVERIFY(!undo.OkEnabled);
+    QVERIFY(!preview.OkEnabled && !undo.OkEnabled);
   }
 
   void aRunShowsItsFailuresOnce_data() {
@@ -267,7 +230,9 @@ class TWindowPromisesTest : public QObject {
   void desktopFolderMadeOrNamedBeforeAnyFile() {
     QFETCH(bool, makeable);
     TTempDir home, music;
-    const TEnv env("HOME", home.Path());  // no user-dirs.dirs: the desktop is $HOME/Desktop
+    // No user-dirs.dirs: the desktop is $HOME/Desktop.
+    const auto restore = qScopeGuard([old = qgetenv("HOME")] { qputenv("HOME", old); });
+    qputenv("HOME", QByteArray::fromStdString(home.Path()));
     if (!makeable) home.Write("Desktop", "a file");
     music.Write("a.mp3", TaggedMp3("A", "One"));
     TFormMain form(home / "Desktop", music.Path());
@@ -360,16 +325,13 @@ class TWindowPromisesTest : public QObject {
     seen.Attach(form);
     seen.Accept = false;
     QStringList messages;
-    form.ShowMessage = [&](const QString& text, const QString& caption) {
-      messages << caption + "|" + text;
-    };
+    form.ShowMessage = [&](const QString& text, const QString&) { messages << text; };
     form.MenuItemCreateUndoBatch->setChecked(true);
     form.MenuItemKeepLog->setChecked(true);
     form.MenuItemPreview->trigger();
-    QVERIFY(seen.Rows.empty());
-    QVERIFY(!seen.All.back().OkEnabled);
+    QVERIFY(seen.Rows.empty() && !seen.All.back().OkEnabled);
     form.ButtonRenameClick();
-    QCOMPARE(messages, QStringList{U("确认|没有选中任何文件")});
+    QCOMPARE(messages, QStringList{U("没有选中任何文件")});
     QVERIFY(desktop.List().empty());
 
     form.FilesDropped({a, b, music / "never.mp3"});
@@ -413,17 +375,12 @@ class TWindowPromisesTest : public QObject {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("taken");
-    QTest::newRow("an option's word") << "Options/KeepLog"
-                                      << "banana"
-                                      << "false";
-    QTest::newRow("an option on") << "Options/KeepLog"
-                                  << "true"
-                                  << "true";
-    QTest::newRow("a template of 10 MB")
-        << "Template" << QString(10 << 20, QLatin1Char('x')) << "%1 - %2";
-    QTest::newRow("a template") << "Template"
-                                << "%2"
-                                << "%2";
+    const char* const rows[][4] = {{"an option's word", "Options/KeepLog", "banana", "false"},
+                                   {"an option on", "Options/KeepLog", "true", "true"},
+                                   {"a template of 10 MB", "Template", "", "%1 - %2"},
+                                   {"a template", "Template", "%2", "%2"}};
+    for (const auto& row : rows)
+      QTest::newRow(row[0]) << row[1] << (*row[2] ? row[2] : QString(10 << 20, 'x')) << row[3];
   }
   void settingsWrittenByHand() {
     QFETCH(QString, key);
@@ -460,7 +417,6 @@ class TWindowPromisesTest : public QObject {
     QTest::addColumn<QString>("heading");
     QTest::newRow("auto") << "auto" << U("按 Big5 读取");
     QTest::newRow("GBK chosen") << "gbk" << QString();
-    QTest::newRow("CP949 chosen") << "cp949" << QString();
   }
   void previewSaysHowEachFolderIsRead() {
     QFETCH(QString, codePage);
@@ -482,7 +438,6 @@ class TWindowPromisesTest : public QObject {
       return false;
     };
     form.MenuItemPreview->trigger();
-    QVERIFY(!rows.empty());
     QStringList headings;
     for (const TPlanRow& row : rows)
       if (row.Heading) headings << Q(row.From) + ": " + row.Note;
