@@ -153,11 +153,6 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setDefaultSectionSize(fontMetrics().height() + 4);
   rows->hide();
-  QHeaderView* columns = TablePlan->horizontalHeader();
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setStretchLastSection(true);
-  columns->resizeSection(TPlanModel::colFrom, 220);
-  columns->resizeSection(TPlanModel::colTo, 220);
 
   auto* buttons = new QDialogButtonBox(this);
   ButtonOK = buttons->addButton(okText, QDialogButtonBox::AcceptRole);
@@ -202,10 +197,9 @@ void TDialogPlan::SetRows(std::vector<TPlanRow> rows) {
   for (size_t i = 0; i < Model->Rows().size() && spans < 1000; ++i)
     if (Model->Rows()[i].Heading && ++spans)
       TablePlan->setSpan(static_cast<int>(i), TPlanModel::colFrom, 1, 2);
-  // Room for the warning sign and the cell margins; the names at most 260 pixels each, with
-  // the folder in their hint.
-  const int iconRoom = style()->pixelMetric(QStyle::PM_SmallIconSize) + 16;
-  noteWidth += iconRoom;
+  // Room for the warning sign and the cell margins; the dialog as wide as names of up to 260
+  // pixels each need beside the remarks (the whole path is in the hint), within the screen.
+  noteWidth += style()->pixelMetric(QStyle::PM_SmallIconSize) + 16;
   nameWidth = std::min(nameWidth + 16, 260);
   const int frame = 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
                     2 * TablePlan->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
@@ -214,10 +208,13 @@ void TDialogPlan::SetRows(std::vector<TPlanRow> rows) {
   if (const QScreen* at = screen())
     wanted = std::min(wanted, at->availableGeometry().width() * 9 / 10);
   resize(wanted, height());
-  nameWidth = std::clamp((wanted - frame - noteWidth) / 2, 100, nameWidth);
+  // The remarks keep their width; the names share the rest, however wide the dialog is made.
   QHeaderView* columns = TablePlan->horizontalHeader();
-  columns->resizeSection(TPlanModel::colFrom, nameWidth);
-  columns->resizeSection(TPlanModel::colTo, nameWidth);
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(TPlanModel::colNote, QHeaderView::Fixed);
+  columns->resizeSection(TPlanModel::colNote, noteWidth);
+  columns->setSectionResizeMode(TPlanModel::colFrom, QHeaderView::Stretch);
+  columns->setSectionResizeMode(TPlanModel::colTo, QHeaderView::Stretch);
 }
 
 void TDialogPlan::ReportOnly() {

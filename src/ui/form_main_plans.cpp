@@ -73,8 +73,10 @@ const QStringList& RenameHeaders() {
   return headers;
 }
 
-// Long reading and planning of an undo list: a progress dialog that lets events run (and
-// shows only when the work takes a while), with the busy cursor, that the user may cancel.
+// Long reading and planning of an undo list: a progress dialog, shown only when the work
+// takes a while, that the user may cancel, with the busy cursor. Events run only once it is
+// shown (its setValue lets them): being modal, it keeps the window from starting other work
+// in the middle of this.
 class TBusyProgress {
  public:
   TBusyProgress(QWidget* parent, const QString& text) : Dialog_(text, U("取消"), 0, 1000, parent) {
@@ -91,7 +93,6 @@ class TBusyProgress {
   bool Step(size_t done, size_t total) {
     if (Shown_.elapsed() >= 50) {
       Dialog_.setValue(total == 0 ? 0 : static_cast<int>(done * 1000 / total));
-      QCoreApplication::processEvents();
       Shown_.start();
     }
     return !Dialog_.wasCanceled();
