@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view in(reinterpret_cast<const char*>(data), size);
   const auto parsed = engine::ParseUndoBatch(in);
   for (const auto& step : parsed.Steps) Check(!step.NewPath.empty() && !step.OldPath.empty());
+  Check(parsed.BadLines.size() == parsed.BadLineFaults.size());
 
   // Any name a file may have, UTF-8 or not, renamed to a new name of the same bytes or of a
   // plain one, written as the run writes it and read back.

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Starts the window under a virtual X server with a window manager, on a made-up desktop folder
-# of tagged MP3 files of which some cannot be renamed, and saves two pictures: the preview
-# with its failing rows marked, and the undo of the run that follows, with one line that
-# cannot be done (default: docs/screenshot-preview.png and docs/screenshot-undo.png).
+# of tagged MP3 files of which some cannot be renamed, and saves three pictures: the preview
+# with its failing rows marked, the failures the run then shows, and the undo of that run,
+# with one line that cannot be done (default: docs/screenshot-preview.png,
+# docs/screenshot-results.png and docs/screenshot-undo.png).
 # Usage: scripts/screenshot-dialogs.sh [output folder]   (TUNARO_BIN picks another build)
 # Needs xvfb-run, openbox, xdotool, python3 and ImageMagick's import.
 set -eu
@@ -43,10 +44,13 @@ key alt+o v
 sleep 1
 import -window root '$out/screenshot-preview.png'
 key Escape
-# The undo list on, the run, one old name taken again, then the undo of the newest list.
+# The undo list on, the run and the failures it shows, one old name taken again, then the
+# undo of the newest list.
 key alt+o s u
 key alt+r
 sleep 1
+import -window root '$out/screenshot-results.png'
+key Return
 printf 'x' > '$home/Desktop/track06.mp3'
 key alt+o z
 sleep 2
@@ -58,4 +62,4 @@ kill \$pid
 SCRIPT
 chmod +x "$home/run.sh"
 xvfb-run -a -s "-screen 0 900x620x24" "$home/run.sh"
-echo "saved $out/screenshot-preview.png and $out/screenshot-undo.png"
+echo "saved $out/screenshot-preview.png, $out/screenshot-results.png and $out/screenshot-undo.png"

@@ -17,7 +17,22 @@ namespace {
 // The runtime's texts know no "exists"; say it plainly, it is the common refusal here.
 std::string ErrorText(int err) {
   if (err == EEXIST) return "File exists";
+  if (err == EISDIR) return "Not a regular file";
   return platform::IoErrorText(err);
+}
+
+const char* LineFaultText(engine::TLineFault fault) {
+  switch (fault) {
+    case engine::TLineFault::RelativePath:
+      return "a ren line with a relative path";
+    case engine::TLineFault::LeavesFolder:
+      return "a ren line whose old name would move the file out of its folder";
+    case engine::TLineFault::NotAFile:
+      return "a ren line whose file is a folder or a device";
+    case engine::TLineFault::NotACommand:
+      break;
+  }
+  return "not a rem or ren line";
 }
 
 }  // namespace
@@ -39,9 +54,9 @@ int CmdUndo(int argc, char** argv) {
   }
 
   const engine::TUndoBatchContent batch = engine::ParseUndoBatch(bytes);
-  for (size_t line : batch.BadLines)
-    std::fprintf(stderr, "tunaro-cli undo: %s:%zu: not a rem or ren line, skipped\n",
-                 batchPath.c_str(), line);
+  for (size_t i = 0; i < batch.BadLines.size(); ++i)
+    std::fprintf(stderr, "tunaro-cli undo: %s:%zu: %s, skipped\n", batchPath.c_str(),
+                 batch.BadLines[i], LineFaultText(batch.BadLineFaults[i]));
   if (!batch.Steps.empty() && !batch.Closed)
     std::fprintf(stderr,
                  "tunaro-cli undo: %s has no closing line (the run stopped early); "

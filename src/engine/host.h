@@ -50,6 +50,8 @@ enum class TFailReason : uint8_t {
   NameTakenInRun,  // an earlier file of the same run took the new name
   Refused,         // the file system refused the rename for another reason (Errno)
   LineBreak,       // a path holds CR or LF, which the log or undo file kept cannot hold
+  FolderReadOnly,  // this process may not add or remove names in the file's folder
+  Gone,            // no file has the path (deleted since it was listed, or never there)
 };
 
 // The longest file name (one path component) the file systems take, in bytes.
@@ -79,6 +81,9 @@ class TEngineHost {
   virtual void BeginBusy() {}
   virtual void EndBusy() {}
   virtual void FileDone(const TFileOutcome&) {}
+  // Asked before each checked file: true stops the run there, as cleanly as at its end (the
+  // closing lines of the log and the undo file written).
+  virtual bool Stopping() { return false; }
   // How a folder's legacy tag texts are read under the automatic code page, once per folder,
   // before its first file: `text` says it ("按 Big5 读取"), empty where there was nothing to
   // decide (no text beyond ASCII).

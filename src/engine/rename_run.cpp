@@ -46,6 +46,10 @@ std::string FailReasonText(TFailReason reason, int err) {
       return "与前面的文件改成同名";
     case TFailReason::LineBreak:
       return "路径中含有换行符，无法写进运行记录或恢复列表";
+    case TFailReason::FolderReadOnly:
+      return "文件夹不可写";
+    case TFailReason::Gone:
+      return "文件已不在";
     case TFailReason::Refused:
       break;
   }
@@ -83,6 +87,17 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
 
+  // Whether this process may rename in a folder, asked of the system once per folder: the
+  // preview and the real run then agree, and nothing is written or changed for a file that
+  // cannot be renamed.
+  std::unordered_map<std::string, int> folderWritable;
+  const auto folderReadOnly = [&](const std::string& path) {
+    const std::string dir = ExtractFilePath(path);
+    const auto [at, added] = folderWritable.try_emplace(dir, 0);
+    if (added) at->second = platform::FolderWritable(dir);
+    return at->second != 0;
+  };
+
   TFieldValues values;
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   if (settings.ReadAheadAtOnce) readAhead.Start(0);
@@ -109,10 +124,12 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   };
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
+  bool stopped = false;
   for (int32_t i = 0; !error && i < c.Total; ++i) {
     c.Progress =
         static_cast<int32_t>((static_cast<int64_t>(c.Success) + c.Failure) * 100 / c.Total);
     host.CounterDisplayRefresh();
+    if ((stopped = host.Stopping())) break;
     readAhead.Advance(static_cast<size_t>(i));
     if (static_cast<size_t>(i) >= list.Count() || !list.Checked(static_cast<size_t>(i))) continue;
     const std::string oldPath = list.Path(static_cast<size_t>(i));
@@ -141,7 +158,9 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
                                                                 read, readEntry, folderJudged));
     int32_t attr = read.Attributes;
     TFailReason noName = TFailReason::None;
-    if (reader == TReaderKind::None)
+    if ((reader == TReaderKind::None || !found) && !platform::FileExists(oldPath))
+      noName = TFailReason::Gone;
+    else if (reader == TReaderKind::None)
       noName = TFailReason::NoReader;
     else if (!found)
       noName = TFailReason::NoTagData;
@@ -178,6 +197,8 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     int err = 0;
     if (linesKept && (HasLineBreak(oldPath) || HasLineBreak(newPath)))
       reason = TFailReason::LineBreak;
+    else if (newPath != oldPath && folderReadOnly(oldPath))
+      reason = TFailReason::FolderReadOnly;
     else if (ExtractFileName(newPath).size() > kMaxNameBytes)
       err = ENAMETOOLONG;
     else if (settings.DryRun)
@@ -231,7 +252,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   }
   if (stats != nullptr) *stats = {readAhead.ThreadsStarted(), readAhead.Reads()};
   readAhead.Stop();
-  if (!error) {
+  if (!error && !stopped) {
     c.Progress = 100;
     host.CounterDisplayRefresh();
   }

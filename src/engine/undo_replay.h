@@ -19,11 +19,27 @@ struct TUndoStep {
   bool ReadOnly = false;  // an `attrib +r "old path"` line follows: the file was read-only
 };
 
-struct TUndoBatchContent {
-  std::vector<TUndoStep> Steps;  // in the order of the file
-  std::vector<size_t> BadLines;  // neither blank, nor `rem`, nor a usable `ren` line
-  bool Closed = false;           // the closing `rem` line was seen: the run ended normally
+// Why a line is no step.
+enum class TLineFault : uint8_t {
+  NotACommand,   // neither blank, nor `rem`, nor `ren`, nor an `attrib +r` after its step
+  RelativePath,  // a `ren` line whose path is not absolute
+  LeavesFolder,  // a `ren` line whose old name holds a path: it would move the file elsewhere
+  NotAFile,      // a `ren` line whose present path names a folder, a FIFO or a device
 };
+
+struct TUndoBatchContent {
+  std::vector<TUndoStep> Steps;           // in the order of the file
+  std::vector<size_t> BadLines;           // neither blank, nor `rem`, nor a usable `ren` line
+  std::vector<TLineFault> BadLineFaults;  // why, for each of BadLines
+  bool Closed = false;                    // the closing `rem` line was seen: the run ended normally
+};
+
+// Whether the bytes begin as every undo file a run writes: with the `rem` line of its date and
+// time. Anything else (another file chosen by mistake, an empty one) is no undo list.
+bool HasUndoBatchHeader(std::string_view head);
+
+// Told how far a long reading or replay has come; false stops it where it is.
+using TUndoProgress = std::function<bool(size_t done, size_t total)>;
 
 // Reads the batch file's bytes (CR LF or LF line ends). A `ren` line is GBK, or, where GBK
 // could not hold it exactly, the file system's bytes as they stand. Which of the two (and,
@@ -31,7 +47,9 @@ struct TUndoBatchContent {
 // file system: the reading whose new path exists wins (the rules at ParseRen). Every path
 // the writer puts in is absolute: a line with a relative one is bad, as it would act on
 // whatever folder the replay runs in.
-TUndoBatchContent ParseUndoBatch(std::string_view bytes);
+// A line whose present path names something that is not a regular file is no step either: an
+// undo file only ever renames files.
+TUndoBatchContent ParseUndoBatch(std::string_view bytes, const TUndoProgress& progress = {});
 
 struct TUndoOutcome {
   const TUndoStep& Step;
@@ -52,8 +70,12 @@ struct TUndoOutcome {
 // last line of a run that did not end), or a second hard link of the file there, which goes.
 // A file a crash left on its way to another spelling of its own name (CaseRenameTemporary)
 // comes back from there. With none of these the file is gone, and that step fails (ENOENT).
-// A step done or skipped makes its file read-only again where its line says so.
+// A step in a folder this process may not write fails before anything is tried (the errno of
+// platform::FolderWritable), and so does one whose present path has become a folder or a
+// device since the reading (EISDIR). A step done or skipped makes its file read-only again
+// where its line says so.
 size_t ReplayUndoBatch(const TUndoBatchContent& batch, bool dryRun,
-                       const std::function<void(const TUndoOutcome&)>& done);
+                       const std::function<void(const TUndoOutcome&)>& done,
+                       const TUndoProgress& progress = {});
 
 }  // namespace tunaro::engine

@@ -129,6 +129,13 @@ int RemoveRenameLeftover(const std::string& oldPath, const std::string& newPath,
                          TRenameLeftover leftover);
 
 bool FileExists(const std::string& path);
+// Whether the path (links followed) names a folder, a FIFO, a device or a socket: something
+// there that is not a regular file.
+bool IsFolderOrSpecial(const std::string& path);
+// 0 when this process may add and remove names in the folder, else why not (EACCES, EROFS,
+// ENOENT, ...). Asked of the system for the process's effective ids, so that root, access
+// control lists and read-only mounts answer as a rename there would.
+int FolderWritable(const std::string& folder);
 // 0 when the path is a folder (links followed), ENOTDIR when it is something else, else the
 // errno of looking at it ("" stands for "/").
 int FolderState(const std::string& path);

@@ -714,6 +714,17 @@ int FolderState(const std::string& path) {
   return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
+bool IsFolderOrSpecial(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+int FolderWritable(const std::string& folder) {
+  return faccessat(AT_FDCWD, folder.empty() ? "/" : folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0
+             ? 0
+             : errno;
+}
+
 namespace {
 
 TFileStamp StampOf(const struct stat& st) {

@@ -6,12 +6,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "engine/name_builder.h"
+#include "engine/rename_run.h"
 #include "ui/file_list_model.h"
 
 namespace tunaro::ui {
@@ -24,10 +27,29 @@ QString NameText(const std::string& path) {
 
 }  // namespace
 
+void TPlanRecorder::Folder(const std::string& folder, const std::string& text) {
+  Heading_.reset();
+  if (text.empty()) return;
+  Heading_ = TPlanRow{folder, {}, QString::fromStdString(text), false, true};
+}
+
+void TPlanRecorder::File(const engine::TFileOutcome& o) {
+  ++Files;
+  if (!o.Success) ++Failures;
+  if (FailuresOnly_ && o.Success) return;
+  if (Heading_) {
+    Rows.push_back(std::move(*Heading_));
+    Heading_.reset();
+  }
+  Rows.push_back({o.OldPath, o.NewPath,
+                  QString::fromStdString(engine::FailReasonText(o.Reason, o.Errno)), !o.Success});
+}
+
 TPlanModel::TPlanModel(QStringList headers, QObject* parent)
     : QAbstractTableModel(parent),
       Headers_(std::move(headers)),
-      FailIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)) {}
+      FailIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)),
+      FolderIcon_(QApplication::style()->standardIcon(QStyle::SP_DirIcon)) {}
 
 void TPlanModel::SetRows(std::vector<TPlanRow> rows) {
   beginResetModel();
@@ -52,6 +74,25 @@ QVariant TPlanModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<size_t>(index.row()) >= Rows_.size()) return {};
   const TPlanRow& row = Rows_[static_cast<size_t>(index.row())];
   const int column = index.column();
+  if (row.Heading) {
+    // The folder whole (its name alone may be any album's), and how its tags are read.
+    switch (role) {
+      case Qt::DisplayRole:
+        return column == colFrom   ? TFileListModel::DisplayText(row.From)
+               : column == colNote ? row.Note
+                                   : QVariant();
+      case Qt::ToolTipRole:
+        return TFileListModel::DisplayText(row.From) + QStringLiteral("\n") + row.Note;
+      case Qt::DecorationRole:
+        return column == colFrom ? FolderIcon_ : QVariant();
+      case Qt::BackgroundRole:
+        return QBrush(QColor(222, 232, 246));
+      case Qt::ForegroundRole:
+        return QBrush(QColor(0, 0, 96));
+      default:
+        return {};
+    }
+  }
   switch (role) {
     case Qt::DisplayRole:
       if (column == colFrom) return NameText(row.From);
@@ -95,6 +136,7 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   Model = new TPlanModel(headers, this);
   LabelSummary = new QLabel(this);
   LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
+  LabelSummary->setWordWrap(true);
 
   TablePlan = new QTableView(this);
   TablePlan->setObjectName(QStringLiteral("TablePlan"));
@@ -103,6 +145,7 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   TablePlan->setSelectionBehavior(QAbstractItemView::SelectRows);
   TablePlan->setWordWrap(false);
   TablePlan->setShowGrid(false);
+  TablePlan->setTabKeyNavigation(false);  // Tab goes on to the buttons
   TablePlan->setTextElideMode(Qt::ElideMiddle);
   // Rows of one fixed height and columns of set widths: the view never measures the rows, so
   // the size of the plan costs nothing at opening or scrolling.
@@ -110,11 +153,6 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setDefaultSectionSize(fontMetrics().height() + 4);
   rows->hide();
-  QHeaderView* columns = TablePlan->horizontalHeader();
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setStretchLastSection(true);
-  columns->resizeSection(TPlanModel::colFrom, 220);
-  columns->resizeSection(TPlanModel::colTo, 220);
 
   auto* buttons = new QDialogButtonBox(this);
   ButtonOK = buttons->addButton(okText, QDialogButtonBox::AcceptRole);
@@ -131,6 +169,59 @@ TDialogPlan::TDialogPlan(const QString& caption, const QStringList& headers, con
   layout->addWidget(LabelSummary);
   layout->addWidget(TablePlan);
   layout->addWidget(buttons);
+}
+
+void TDialogPlan::SetRows(std::vector<TPlanRow> rows) {
+  // A plan holds few different remarks and many names: every remark is measured, the names
+  // of the first rows only.
+  const QFontMetrics metrics(TablePlan->font());
+  QSet<QString> notes;
+  int noteWidth =
+      metrics.horizontalAdvance(Model->headerData(TPlanModel::colNote, Qt::Horizontal).toString());
+  int nameWidth = 120;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TPlanRow& row = rows[i];
+    if (!row.Heading && i < 200)
+      nameWidth = std::max({nameWidth, metrics.horizontalAdvance(NameText(row.From)),
+                            metrics.horizontalAdvance(NameText(row.To))});
+    if (notes.size() < 100 && !notes.contains(row.Note)) {
+      notes.insert(row.Note);
+      noteWidth = std::max(noteWidth, metrics.horizontalAdvance(row.Note));
+    }
+  }
+  Model->SetRows(std::move(rows));
+  // A folder's row runs across both name columns: its path is longer than a name. (Spans
+  // cost the view a lookup per cell; past a thousand folders the path stays in its column.)
+  TablePlan->clearSpans();
+  int spans = 0;
+  for (size_t i = 0; i < Model->Rows().size() && spans < 1000; ++i)
+    if (Model->Rows()[i].Heading && ++spans)
+      TablePlan->setSpan(static_cast<int>(i), TPlanModel::colFrom, 1, 2);
+  // Room for the warning sign and the cell margins; the dialog as wide as names of up to 260
+  // pixels each need beside the remarks (the whole path is in the hint), within the screen.
+  noteWidth += style()->pixelMetric(QStyle::PM_SmallIconSize) + 16;
+  nameWidth = std::min(nameWidth + 16, 260);
+  const int frame = 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                    2 * TablePlan->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                    8;
+  int wanted = std::max(640, 2 * nameWidth + noteWidth + frame);
+  if (const QScreen* at = screen())
+    wanted = std::min(wanted, at->availableGeometry().width() * 9 / 10);
+  resize(wanted, height());
+  // The remarks keep their width; the names share the rest, however wide the dialog is made.
+  QHeaderView* columns = TablePlan->horizontalHeader();
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(TPlanModel::colNote, QHeaderView::Fixed);
+  columns->resizeSection(TPlanModel::colNote, noteWidth);
+  columns->setSectionResizeMode(TPlanModel::colFrom, QHeaderView::Stretch);
+  columns->setSectionResizeMode(TPlanModel::colTo, QHeaderView::Stretch);
+}
+
+void TDialogPlan::ReportOnly() {
+  ButtonCancel->hide();
+  ButtonCancel->setDefault(false);
+  ButtonOK->setText(QStringLiteral("确定"));
+  ButtonOK->setDefault(true);
 }
 
 }  // namespace tunaro::ui

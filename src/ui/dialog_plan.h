@@ -6,8 +6,11 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QIcon>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/host.h"
 
 class QLabel;
 class QPushButton;
@@ -20,6 +23,24 @@ struct TPlanRow {
   std::string To;    // full path; empty when no new name was built
   QString Note;      // why the file keeps its name, or a remark
   bool Fails = false;
+  // A folder's row ahead of its files: From is the folder, Note how its tag texts are read.
+  bool Heading = false;
+};
+
+// The rows of a run as it reports them: every file, or only those that keep their names.
+// A folder's code-page reading goes ahead of the folder's first row.
+class TPlanRecorder {
+ public:
+  explicit TPlanRecorder(bool failuresOnly) : FailuresOnly_(failuresOnly) {}
+  void Folder(const std::string& folder, const std::string& text);
+  void File(const engine::TFileOutcome& outcome);
+
+  std::vector<TPlanRow> Rows;
+  size_t Files = 0, Failures = 0;  // heading rows not counted
+
+ private:
+  bool FailuresOnly_;
+  std::optional<TPlanRow> Heading_;  // until the folder's first row is taken
 };
 
 // Rows are decoded only when a view shows them, so that a plan of 100,000 files opens at once.
@@ -43,7 +64,7 @@ class TPlanModel : public QAbstractTableModel {
  private:
   QStringList Headers_;
   std::vector<TPlanRow> Rows_;
-  QIcon FailIcon_;
+  QIcon FailIcon_, FolderIcon_;
 };
 
 class TDialogPlan : public QDialog {
@@ -53,6 +74,13 @@ class TDialogPlan : public QDialog {
   // okText: the caption of the button that makes the renames.
   TDialogPlan(const QString& caption, const QStringList& headers, const QString& okText,
               QWidget* parent = nullptr);
+
+  // Fills the table and sizes its columns: every remark whole (it says why, and its advice
+  // is at its end), the names sharing what is left; the dialog grows to hold them, up to the
+  // screen's width.
+  void SetRows(std::vector<TPlanRow> rows);
+  // A table that only reports: one button that closes it.
+  void ReportOnly();
 
   TPlanModel* Model = nullptr;
   QLabel* LabelSummary = nullptr;

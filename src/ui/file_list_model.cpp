@@ -4,6 +4,9 @@
 #include <QSize>
 
 #include <algorithm>
+#include <string_view>
+
+#include "platform/codec.h"
 
 namespace tunaro::ui {
 
@@ -17,9 +20,31 @@ TFileListModel::~TFileListModel() {
   List_.SetObserver(nullptr);
 }
 
+namespace {
+
+// A name copied from an old Windows system is GBK more often than not: shown as GBK where its
+// bytes are GBK exactly; anything else that is no UTF-8 shows what Qt cannot decode marked.
+QString NameText(std::string_view name) {
+  const auto size = static_cast<qsizetype>(name.size());
+  if (platform::IsValidUtf8(name)) return QString::fromUtf8(name.data(), size);
+  const std::string utf8 = platform::GbkToUtf8(name);
+  if (platform::Utf8ToGbk(utf8) == name) return QString::fromStdString(utf8);
+  return QFile::decodeName(QByteArray(name.data(), size));
+}
+
+}  // namespace
+
+// Name by name: a GBK folder name sits among UTF-8 ones in one path.
 QString TFileListModel::DisplayText(const std::string& path) {
-  return QFile::decodeName(
-      QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size())));
+  if (platform::IsValidUtf8(path)) return NameText(path);
+  QString shown;
+  for (size_t start = 0;;) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    shown += NameText(std::string_view(path).substr(start, end - start));
+    if (end == path.size()) return shown;
+    shown += QLatin1Char('/');
+    start = end + 1;
+  }
 }
 
 int TFileListModel::rowCount(const QModelIndex& parent) const {

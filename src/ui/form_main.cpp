@@ -11,9 +11,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -25,6 +27,7 @@
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
 
 #include "engine/file_types.h"
 #include "engine/list_export.h"
@@ -32,7 +35,9 @@
 #include "engine/rename_run.h"
 #include "engine/scan.h"
 #include "platform/fs.h"
+#include "platform/io_error.h"
 #include "platform/shell_open.h"
+#include "platform/user_folders.h"
 #include "ui/controls.h"
 #include "ui/dialog_plan.h"
 #include "ui/dialog_rename.h"
@@ -76,9 +81,89 @@ std::string PathBytes(const QString& text) {
   return QFile::encodeName(text).toStdString();
 }
 
+// Asked of the bytes: a folder whose name Qt cannot decode is a folder all the same.
 bool IsFolder(const std::string& path) {
-  return !path.empty() && QFileInfo(PathText(path)).isDir();
+  return !path.empty() && platform::FolderState(path) == 0;
 }
+
+// Why the log and the undo file have no folder, in the user's words; empty when they have one.
+QString DesktopProblem(const platform::TDesktopFolder& desktop) {
+  if (desktop.Errno == 0) return {};
+  if (desktop.Path.empty()) return U("没有桌面文件夹（没有设定 HOME 环境变量）");
+  QString why;
+  switch (desktop.Errno) {
+    case ENOTDIR:
+      why = U("它不是文件夹");
+      break;
+    case ENOENT:
+      why = U("它的上级文件夹不存在");
+      break;
+    case EACCES:
+    case EPERM:
+      why = U("没有权限创建它");
+      break;
+    case EROFS:
+      why = U("文件系统只读，无法创建它");
+      break;
+    default:
+      why = U("无法创建它（%1）").arg(U(platform::IoErrorText(desktop.Errno).c_str()));
+  }
+  return U("无法使用桌面文件夹 %1：%2").arg(PathText(desktop.Path), why);
+}
+
+// A message box as wide as its caption needs: the window manager would cut a caption longer
+// than the text below it down to "...".
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& caption) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    // Room for the window manager's icon and buttons beside the caption.
+    const int wanted = box.fontMetrics().horizontalAdvance(caption) * 3 / 2 + 160;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  box.exec();
+}
+
+// The count caption for a list that is no folder's: the type all its files are of, else
+// every audio type's, else plain files.
+std::string DroppedCountCaption(const engine::TFileList& list) {
+  const auto all = [&](const engine::TFileType& type) {
+    for (size_t i = 0; i < list.Count(); ++i)
+      if (!engine::TypeListsName(type, engine::ExtractFileName(list.Path(i)))) return false;
+    return true;
+  };
+  for (const engine::TFileType& type : engine::kFileTypes)
+    if (all(type)) return engine::RowCountCaption(type);
+  return "文件数量：";
+}
+
+// The window as the run's host, keeping the run's failures for the table shown at its end.
+class TRunHost : public engine::TEngineHost {
+ public:
+  explicit TRunHost(TFormMain& window) : Window_(window) {}
+
+  engine::TFileList& Entries() override { return Window_.Entries(); }
+  engine::TRunState& State() override { return Window_.State(); }
+  void CounterDisplayRefresh() override { Window_.CounterDisplayRefresh(); }
+  std::string DesktopDir() const override { return Window_.DesktopDir(); }
+  void BeginBusy() override { Window_.BeginBusy(); }
+  void EndBusy() override { Window_.EndBusy(); }
+  bool Stopping() override { return Window_.Stopping(); }
+  void FileDone(const engine::TFileOutcome& o) override {
+    Failures.File(o);
+    Window_.FileDone(o);
+  }
+  void FolderCodePage(const std::string& folder, const platform::TFolderReading& reading,
+                      const std::string& text) override {
+    Failures.Folder(folder, text);
+    Window_.FolderCodePage(folder, reading, text);
+  }
+
+  TPlanRecorder Failures{true};
+
+ private:
+  TFormMain& Window_;
+};
 
 // The dropped items as the file system's bytes. A file manager percent-encodes the bytes of a
 // name in its URL, so decoding the encoded path gives the bytes back, whatever their encoding.
@@ -105,6 +190,16 @@ QFont CountFont(QFont font, const QString& text, int room) {
   for (int stretch = 90; !fits() && stretch >= 60; stretch -= 10) font.setStretch(stretch);
   while (!fits() && font.pixelSize() > 6) font.setPixelSize(font.pixelSize() - 1);
   return font;
+}
+
+// The templates used last as stored: a few, none empty or absurdly long.
+QStringList RecentTemplatesOf(const QSettings& settings) {
+  QStringList recent = settings.value(QStringLiteral("RecentTemplates")).toStringList();
+  recent.removeIf([](const QString& text) {
+    return text.isEmpty() || text.size() > TFormMain::kMaxTemplateLength;
+  });
+  if (recent.size() > TFormMain::kMaxRecentTemplates) recent.resize(TFormMain::kMaxRecentTemplates);
+  return recent;
 }
 
 QStringList ExportNameFilters() {
@@ -156,6 +251,7 @@ TFormMain::TFormMain(std::string desktopDir, std::string startFolder, QWidget* p
   }
   if (settings.contains(QStringLiteral("Geometry")))
     restoreGeometry(settings.value(QStringLiteral("Geometry")).toByteArray());
+  KeepClearOfOtherInstances();
   if (startFolder.empty())
     startFolder = IsFolder(DesktopDir_) ? DesktopDir_ : PathBytes(QDir::homePath());
   if (!ShellTreeView->SelectFolder(startFolder))
@@ -164,6 +260,28 @@ TFormMain::TFormMain(std::string desktopDir, std::string startFolder, QWidget* p
   LongCheckListBoxFileNames->setFocus();
 
   FormCreate();
+}
+
+void TFormMain::KeepClearOfOtherInstances() {
+  // Each window holds a numbered lock beside the settings while it is open (a lock whose
+  // process died is taken over): the n-th one opens n steps down and to the right.
+  const QString folder = QFileInfo(SettingsFileName()).absolutePath();
+  QDir().mkpath(folder);
+  for (int slot = 0; slot < 16; ++slot) {
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/tunaro-%1.lock").arg(slot));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock()) continue;
+    InstanceLock_ = std::move(lock);
+    if (slot == 0) return;
+    QRect frame = geometry().translated(slot * kInstanceOffset, slot * kInstanceOffset);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect room = screen->availableGeometry();
+      if (!room.contains(frame.bottomRight()))
+        frame.moveTopLeft(room.topLeft() + QPoint(slot, slot) * kInstanceOffset);
+    }
+    move(frame.topLeft());
+    return;
+  }
 }
 
 TFormMain::~TFormMain() {
@@ -287,6 +405,8 @@ void TFormMain::CreateControls() {
     ComboBoxFileNameTemplate->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxFileNameTemplate->setCompleter(nullptr);
     ComboBoxFileNameTemplate->lineEdit()->setAcceptDrops(false);  // drops go to the window
+    connect(ComboBoxFileNameTemplate, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { SaveSetting(QStringLiteral("Template"), text); });
     ComboBoxFileNameTemplate->setToolTip(U(
         "在这里自由设定目标文件名模板。代换定义请看下边框内文字。本软件会自动过滤非法文件名字符"));
     Place(ComboBoxFileNameTemplate, "ComboBoxFileNameTemplate", 96, 40, 169, 20);
@@ -357,7 +477,12 @@ void TFormMain::CreateMenus() {
     QAction* action = item(menu, name, caption);
     action->setCheckable(true);
     action->setChecked(false);
-    connect(action, &QAction::toggled, this, [&setting](bool on) { setting = on; });
+    // The action's name without "MenuItem": "Options/KeepLog".
+    const QString key = QStringLiteral("Options/") + QString::fromLatin1(name + 8);
+    connect(action, &QAction::toggled, this, [this, &setting, key](bool on) {
+      setting = on;
+      SaveSetting(key, on);
+    });
     return action;
   };
 
@@ -376,8 +501,17 @@ void TFormMain::CreateMenus() {
   MenuItemCodePage = MenuItemSettings->addMenu(U("标签编码(&C)"));
   MenuItemCodePage->setObjectName(QStringLiteral("MenuItemCodePage"));
   auto* codePages = new QActionGroup(this);
-  const char* const captions[] = {"自动(&A)", "GBK(&G)", "Big5(&B)", "Shift_JIS(&S)",
-                                  "西欧 (CP1252)(&W)"};
+  // An explicit choice reads every folder alike; auto judges each folder by its own texts.
+  const char* const captions[] = {"自动(&A)",
+                                  "GBK(&G)",
+                                  "Big5(&B)",
+                                  "Shift_JIS(&S)",
+                                  "西欧 (CP1252)(&W)",
+                                  "韩文 (CP949)(&K)",
+                                  "西里尔文 (CP1251)(&Y)",
+                                  "中欧 (CP1250)(&E)",
+                                  "UTF-8(&U)"};
+  static_assert(std::size(captions) == std::size(platform::kCodePageNames));
   for (size_t i = 0; i < std::size(captions); ++i) {
     const auto codePage = static_cast<platform::TCodePage>(i);
     QAction* action = item(MenuItemCodePage, "", captions[i]);
@@ -386,7 +520,11 @@ void TFormMain::CreateMenus() {
     action->setCheckable(true);
     action->setChecked(codePage == State_.CodePage);
     action->setActionGroup(codePages);
-    connect(action, &QAction::triggered, this, [this, codePage] { State_.CodePage = codePage; });
+    connect(action, &QAction::triggered, this, [this, codePage, i] {
+      State_.CodePage = codePage;
+      SaveSetting(QStringLiteral("Options/CodePage"),
+                  QString::fromLatin1(platform::kCodePageNames[i]));
+    });
   }
 
   MenuItemLinks = PopupMenuOptions->addMenu(U("音乐网站连接(&L)"));
@@ -510,16 +648,20 @@ void TFormMain::DefaultSeams() {
                                  QMessageBox::No) == QMessageBox::Yes;
   };
   ShowMessage = [this](const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-    box.exec();
+    ShowBox(this, QMessageBox::NoIcon, text, caption);
   };
   ShowError = [this](const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, this);
-    box.exec();
+    ShowBox(this, QMessageBox::Critical, text, caption);
   };
   OpenTarget = [](const std::string& target) { platform::ShellOpen(target); };
   AskUndoFile = [this](std::string& fileName) { return AskUndoFileWithDialog(fileName); };
   ConfirmPlan = [](TDialogPlan& plan) { return plan.exec() == QDialog::Accepted; };
+  ConfirmStop = [this] {
+    return QMessageBox::question(this, QCoreApplication::applicationName(),
+                                 U("正在改名。\n要在当前文件改完后停止，然后退出吗？"),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+  };
 }
 
 bool TFormMain::AskSaveFileWithDialog(std::string& fileName, int& filterIndex) {
@@ -614,13 +756,15 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormClose() {
   setAcceptDrops(false);
-  SaveSettings();
+  // The rest was written as it changed.
+  SaveSetting(QStringLiteral("Geometry"), saveGeometry());
 }
 
 // ---- Remembered settings
 //
-// Kept between runs on purpose, unlike the program this one follows: a user who once turned
-// the undo list on should not lose the old names the one time he forgets to tick it again.
+// Kept between runs: a user who once turned the undo list on should not lose the old names
+// the one time he forgets to tick it again. What the file holds is read with care: another
+// program or a hand may have written anything there.
 
 QString TFormMain::SettingsFileName() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -629,8 +773,10 @@ QString TFormMain::SettingsFileName() {
 
 void TFormMain::LoadSettings() {
   const QSettings settings(SettingsFileName(), QSettings::IniFormat);
+  // Only "true" turns an option on: Qt would read any other word but "false" as true.
   auto mark = [&settings](QAction* action, const char* key) {
-    action->setChecked(settings.value(QString::fromLatin1(key), false).toBool());
+    const QString value = settings.value(QString::fromLatin1(key)).toString().trimmed();
+    action->setChecked(value.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0);
   };
   mark(MenuItemProcessSubDirectory, "Options/ProcessSubDirectory");
   mark(MenuItemCreateUndoBatch, "Options/CreateUndoBatch");
@@ -655,36 +801,29 @@ void TFormMain::LoadSettings() {
     ShowFileType(static_cast<size_t>(row));
   }
 
-  RecentTemplates_ = settings.value(QStringLiteral("RecentTemplates")).toStringList();
-  if (RecentTemplates_.size() > kMaxRecentTemplates) RecentTemplates_.resize(kMaxRecentTemplates);
+  RecentTemplates_ = RecentTemplatesOf(settings);
   FillTemplateBox();
-  if (settings.contains(QStringLiteral("Template")))
-    ComboBoxFileNameTemplate->setEditText(settings.value(QStringLiteral("Template")).toString());
+  // A template longer than anyone types (a file of 10 MB pasted in) is none: the box keeps
+  // its first preset.
+  const QString text = settings.value(QStringLiteral("Template")).toString();
+  if (settings.contains(QStringLiteral("Template")) && text.size() <= kMaxTemplateLength)
+    ComboBoxFileNameTemplate->setEditText(text);
+  Loading_ = false;
 }
 
-void TFormMain::SaveSettings() {
+void TFormMain::SaveSetting(const QString& key, const QVariant& value) const {
+  if (Loading_) return;
   QSettings settings(SettingsFileName(), QSettings::IniFormat);
-  settings.setValue(QStringLiteral("Options/ProcessSubDirectory"), State_.ProcessSubDirectory);
-  settings.setValue(QStringLiteral("Options/CreateUndoBatch"), State_.CreateUndoBatch);
-  settings.setValue(QStringLiteral("Options/KeepLog"), State_.KeepLog);
-  settings.setValue(QStringLiteral("Options/ExportSelectedOnly"), State_.ExportSelectedOnly);
-  settings.setValue(
-      QStringLiteral("Options/CodePage"),
-      QString::fromLatin1(platform::kCodePageNames[static_cast<size_t>(State_.CodePage)]));
-  // The folder as the file system's bytes, which need not be UTF-8.
-  settings.setValue(QStringLiteral("Folder"), QByteArray::fromStdString(ShellTreeView->Path()));
-  const auto& type = engine::kFileTypes[static_cast<size_t>(std::max(State_.FileType, 0))];
-  settings.setValue(QStringLiteral("FileType"),
-                    QString::fromLatin1(*type.Extension != 0 ? type.Extension + 1 : "all"));
-  settings.setValue(QStringLiteral("Template"), ComboBoxFileNameTemplate->currentText());
-  settings.setValue(QStringLiteral("RecentTemplates"), RecentTemplates_);
-  settings.setValue(QStringLiteral("Geometry"), saveGeometry());
+  settings.setValue(key, value);
 }
 
 void TFormMain::RememberTemplate(const QString& text) {
+  // Added to the list as it stands now, with what another window added since.
+  RecentTemplates_ = RecentTemplatesOf(QSettings(SettingsFileName(), QSettings::IniFormat));
   RecentTemplates_.removeAll(text);
   RecentTemplates_.prepend(text);
   if (RecentTemplates_.size() > kMaxRecentTemplates) RecentTemplates_.resize(kMaxRecentTemplates);
+  SaveSetting(QStringLiteral("RecentTemplates"), RecentTemplates_);
   FillTemplateBox();
 }
 
@@ -707,10 +846,12 @@ void TFormMain::ButtonExitClick() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  // The exit button is disabled during a run; the close box waits for the run's end too,
-  // since the files in hand must not be left half done.
+  // The exit button is disabled during a run. The close box asks whether to stop: the run then
+  // ends after the file in hand, its log and undo file closed as at a normal end, and the
+  // window closes.
   if (Running_) {
     event->ignore();
+    if (!StopRequested_ && ConfirmStop()) StopRequested_ = true;
     return;
   }
   // A scan going on would go on filling a closed window: clearing the list stops it.
@@ -763,6 +904,12 @@ void TFormMain::FolderRefresh() {
   }
   const std::string path = ShellTreeView->Path();
   LabelCurrentPathDetail->setText(PathText(path));
+  // A drop may have named other types; the list is the chosen type's again.
+  if (State_.FileType >= 0)
+    StaticTextTotalFiles->setText(U(
+        engine::RowCountCaption(engine::kFileTypes[static_cast<size_t>(State_.FileType)]).c_str()));
+  // The folder as the file system's bytes, which need not be UTF-8.
+  if (!path.empty()) SaveSetting(QStringLiteral("Folder"), QByteArray::fromStdString(path));
   ++Scans_;
   // A refresh that arrives while this one scans clears the list, and the engine then stops
   // this scan: the list never mixes two folders.
@@ -784,6 +931,9 @@ void TFormMain::ComboBoxChooseFileTypeChange() {
     ComboBoxChooseFileType->setCurrentIndex(0);
     ShowFileType(0);
   }
+  const engine::TFileType& type = engine::kFileTypes[static_cast<size_t>(State_.FileType)];
+  SaveSetting(QStringLiteral("FileType"),
+              QString::fromLatin1(*type.Extension != 0 ? type.Extension + 1 : "all"));
   FolderRefresh();
 }
 
@@ -809,6 +959,7 @@ void TFormMain::FilesDropped(const std::vector<std::string>& paths) {
 void TFormMain::RunDropFiles(const std::vector<std::string>& paths) {
   // Clearing the list also stops a scan that is going on.
   engine::DropFiles(*this, paths);
+  StaticTextTotalFiles->setText(U(DroppedCountCaption(FileNames_).c_str()));
   ShowCounters();
 }
 
@@ -829,22 +980,43 @@ void TFormMain::dropEvent(QDropEvent* event) {
 
 // ---- Rename command
 
+bool TFormMain::AnyChecked() const {
+  for (size_t i = 0; i < FileNames_.Count(); ++i)
+    if (FileNames_.Checked(i)) return true;
+  return false;
+}
+
 void TFormMain::ButtonRenameClick() {
   if (State_.Counters.Total == 0) {
     ShowMessage(U("指定的类型找不到任何文件!"), U("确认"));
     return;
+  }
+  // A run of nothing would still write a log section and an undo file.
+  if (!AnyChecked()) {
+    ShowMessage(U("没有选中任何文件"), U("确认"));
+    return;
+  }
+  const engine::TRunSettings settings = RunSettings();
+  // The log and the undo file need their folder before the first file is renamed.
+  if (settings.KeepLog || settings.CreateUndoBatch) {
+    const QString problem = PrepareDesktop(true);
+    if (!problem.isEmpty()) {
+      ShowError(problem + U("。\n运行记录和恢复列表要写在那里，所以没有改名任何文件。"),
+                QCoreApplication::applicationName());
+      return;
+    }
   }
   const QList<QWidget*> locked{ComboBoxFileNameTemplate, ComboBoxChooseFileType, ButtonRename,
                                ButtonExit};
   for (QWidget* control : locked) control->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
-  const engine::TRunSettings settings = RunSettings();
   RememberTemplate(ComboBoxFileNameTemplate->currentText());
   Running_ = true;
   PendingRefresh_ = false;
   PendingDrop_.reset();
-  const platform::TIoError error = engine::RenameRun(*this, Readers_, settings);
+  TRunHost run(*this);
+  const platform::TIoError error = engine::RenameRun(run, Readers_, settings);
   Running_ = false;
 
   QApplication::restoreOverrideCursor();
@@ -861,8 +1033,35 @@ void TFormMain::ButtonRenameClick() {
   PendingDrop_.reset();
   const bool refresh = PendingRefresh_;
   PendingRefresh_ = false;
+  if (StopRequested_) {
+    StopRequested_ = false;
+    close();
+    return;
+  }
   if (refresh) FolderRefresh();
   if (drop) RunDropFiles(*drop);
+  // The refresh has zeroed the counters: what failed, and why, is shown once.
+  if (run.Failures.Failures > 0) ShowRunFailures(run.Failures);
+}
+
+QString TFormMain::PrepareDesktop(bool make) const {
+  // The user's own desktop is made as xdg-user-dirs makes it; a folder the window was given
+  // otherwise is only looked at.
+  const platform::TUserEnvironment env = platform::TUserEnvironment::FromProcess();
+  if (platform::MakeDesktopFolder(env, false).Path == DesktopDir_)
+    return DesktopProblem(platform::MakeDesktopFolder(env, make));
+  const int state = DesktopDir_.empty() ? ENOENT : platform::FolderState(DesktopDir_);
+  if (state == ENOENT && !DesktopDir_.empty())
+    return U("无法使用桌面文件夹 %1：它不存在").arg(PathText(DesktopDir_));
+  return DesktopProblem({DesktopDir_, state});
+}
+
+std::string TFormMain::UndoFilesFolder() const {
+  // Where the runs write them; while that is missing, the nearest folder above it.
+  std::string folder = DesktopDir_;
+  while (!folder.empty() && platform::FolderState(folder) != 0)
+    folder.erase(std::min(folder.find_last_of('/'), folder.size() - 1));
+  return folder.empty() ? PathBytes(QDir::homePath()) : folder;
 }
 
 // ---- Tree and list commands

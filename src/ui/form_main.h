@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ class QComboBox;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
+class QLockFile;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -39,6 +41,7 @@ class TBitBtn;
 class TDialogPlan;
 class TDialogRename;
 class TFileListModel;
+class TPlanRecorder;
 class TShellTreeView;
 class TWrapLabel;
 
@@ -70,6 +73,7 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::string DesktopDir() const override { return DesktopDir_; }
   void BeginBusy() override;
   void EndBusy() override;
+  bool Stopping() override { return StopRequested_; }
 
   // Handlers, named after their control and event.
   void FormCreate();
@@ -128,7 +132,15 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   // AskUndoFile: the open dialog for an undo file; true when one was chosen.
   std::function<bool(std::string& fileName)> AskUndoFile;
   // ConfirmPlan: shows the filled table of planned renames; true when they are to be made.
+  // A run's failures are shown through it too (the table then only reports).
   std::function<bool(TDialogPlan& plan)> ConfirmPlan;
+  // ConfirmStop: the window is closed during a run; true to stop after the current file.
+  std::function<bool()> ConfirmStop;
+
+  // The template longest taken from the settings: anything longer is no template someone typed.
+  static constexpr int kMaxTemplateLength = 1024;
+  // How far a second window opens from the first, down and to the right.
+  static constexpr int kInstanceOffset = 32;
 
   // Controls, named as the layout names them.
   QLabel* LabelTitle = nullptr;
@@ -227,6 +239,17 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   void ApplyAnchors();
   void FolderRefresh();
   void RunDropFiles(const std::vector<std::string>& paths);
+  // The desktop folder, where the log and the undo file go: made as xdg-user-dirs makes it
+  // when it is missing, or (make false) asked whether it could be. Empty, or why it cannot,
+  // naming the folder.
+  QString PrepareDesktop(bool make) const;
+  // The folder the undo file dialog opens in.
+  std::string UndoFilesFolder() const;
+  bool AnyChecked() const;
+  // A run's failures in the plan table, with its counts.
+  void ShowRunFailures(TPlanRecorder& failures);
+  // Places the window a step away from the windows of other instances running.
+  void KeepClearOfOtherInstances();
   void DefaultSeams();
   bool AskSaveFileWithDialog(std::string& fileName, int& filterIndex);
   bool AskUndoFileWithDialog(std::string& fileName);
@@ -236,7 +259,9 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   void LoadSettings();
   // Makes the row of the type box the chosen type: extension, tips and count caption.
   void ShowFileType(size_t row);
-  void SaveSettings();
+  // Writes one setting at once, so that two windows open side by side each keep what the
+  // other changed, rather than the one closed last writing all of its own over them.
+  void SaveSetting(const QString& key, const QVariant& value) const;
   void RememberTemplate(const QString& text);
   void FillTemplateBox();
 
@@ -247,6 +272,9 @@ class TFormMain : public QWidget, public engine::TEngineHost {
   std::vector<TPlacement> Placements_;
   QElapsedTimer LastDisplay_;
   bool Running_ = false;
+  bool StopRequested_ = false;  // the window was closed during the run: stop, then close
+  bool Loading_ = true;         // the settings are not read yet: nothing to write back
+  std::unique_ptr<QLockFile> InstanceLock_;
   int Scans_ = 0;  // folder refreshes in progress, nested ones included
   // What arrived during a rename run and waits for its end.
   bool PendingRefresh_ = false;

@@ -12,6 +12,7 @@
 #include "ui/startup.h"
 
 int main(int argc, char** argv) {
+  tunaro::ui::UseChineseQtFormats();
   QApplication app(argc, argv);
   const tunaro::platform::TShellFolderInfo ShellFolderInfo;
   QApplication::setApplicationName(QStringLiteral("Tunaro"));

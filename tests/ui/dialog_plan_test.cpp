@@ -11,6 +11,7 @@
 
 #include "engine/rename_run.h"
 #include "engine/run_files.h"
+#include "plan_seen.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "ui/dialog_plan.h"
@@ -18,6 +19,7 @@
 
 using tunaro::engine::TFailReason;
 using tunaro::test::TaggedMp3;
+using tunaro::test::TPlanSeen;
 using tunaro::test::TTempDir;
 using tunaro::ui::TDialogPlan;
 using tunaro::ui::TFormMain;
@@ -37,25 +39,6 @@ class TRecordingForm : public TFormMain {
     Run.push_back({o.OldPath, o.NewPath, o.Success, o.Reason});
   }
   std::vector<tunaro::test::TOutcome> Run;
-};
-
-struct TPlanSeen {
-  QString Title, Summary;
-  std::vector<TPlanRow> Rows;
-  int Shown = 0;
-  bool Accept = true;
-
-  void Attach(TFormMain& form) {
-    form.ConfirmPlan = [this](TDialogPlan& plan) {
-      ++Shown;
-      Title = plan.windowTitle();
-      Summary = plan.LabelSummary->text();
-      Rows = plan.Model->Rows();
-      // The table shows the model's rows, failing ones marked.
-      if (plan.TablePlan->model()->rowCount() != static_cast<int>(Rows.size())) return false;
-      return Accept;
-    };
-  }
 };
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
 #include "ui/controls.h"
+#include "ui/dialog_plan.h"
 #include "ui/folder_tree.h"
 #include "ui/form_main.h"
 #include "widgets/long_check_list_box.h"
@@ -86,6 +87,7 @@ struct TSeams {
       if (AcceptName) newName = NewName;
       return AcceptName;
     };
+    form.ConfirmPlan = [](tunaro::ui::TDialogPlan&) { return false; };
   }
 };
 
@@ -298,10 +300,10 @@ class TFormMainTest : public QObject {
     // The settings, the preview and the undo between two separators, the links.
     QCOMPARE(form.PopupMenuOptions->actions().size(), 6);
     QCOMPARE(form.MenuItemSettings->actions().size(), 5);
-    // The tag code page: five exclusive choices, auto at start, and the run takes the choice.
+    // The tag code page: nine exclusive choices, auto at start, and the run takes the choice.
     QCOMPARE(form.MenuItemCodePage->title(), U("标签编码(&C)"));
     const QList<QAction*> codePages = form.MenuItemCodePage->actions();
-    QCOMPARE(codePages.size(), 5);
+    QCOMPARE(codePages.size(), 9);
     QVERIFY(codePages[0]->isChecked());
     codePages[2]->trigger();
     QVERIFY(codePages[2]->isChecked() && !codePages[0]->isChecked());
@@ -608,7 +610,7 @@ class TFormMainTest : public QObject {
     TSeams seams;
     seams.Attach(form);
     form.ButtonRenameClick();
-    QVERIFY(seams.Messages.isEmpty());
+    QCOMPARE(seams.Messages, QStringList{U("确认|没有选中任何文件")});
     QCOMPARE(dir.List(), std::vector<std::string>{"1.mp3"});
     QCOMPARE(Counters(form), QStringList({"1", "0", "0"}));
   }
@@ -623,8 +625,9 @@ class TFormMainTest : public QObject {
     CheckRow(form, 0);
     form.ButtonRenameClick();
     QCOMPARE(seams.Errors,
-             QStringList{QStringLiteral("Tunaro|") +
-                         QString::fromStdString(tunaro::platform::IoErrorText(ENOENT))});
+             QStringList{U("Tunaro|无法使用桌面文件夹 %1：它不存在。\n运行记录和恢复列表要写在"
+                           "那里，所以没有改名任何文件。")
+                             .arg(QString::fromStdString(Desktop_ / "no-such-folder"))});
     // No refresh after an error: the check mark is still there.
     QCOMPARE(CheckedCount(form), 1);
     QVERIFY(form.ButtonRename->isEnabled());
@@ -753,6 +756,7 @@ class TFormMainTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.ButtonSelectAllClick();
     bool closed = true;
+    form.ConfirmStop = [] { return false; };  // asked to go on
     form.Hook = [&](THookedForm& f) { closed = f.close(); };
     form.ButtonRenameClick();
     QVERIFY(!closed);

@@ -13,6 +13,7 @@
 #include "engine/file_types.h"
 #include "support/temp_dir.h"
 #include "ui/controls.h"
+#include "ui/dialog_plan.h"
 #include "ui/folder_tree.h"
 #include "ui/form_main.h"
 #include "ui/startup.h"
@@ -49,6 +50,8 @@ class TWindowSettingsTest : public QObject {
       form.findChild<QAction*>(QStringLiteral("MenuItemCodePage_big5"))->trigger();
       form.ComboBoxChooseFileType->setCurrentIndex(2);
       form.ComboBoxFileNameTemplate->setEditText(QStringLiteral("%2 (%3)"));
+      form.ButtonSelectAllClick();
+      form.ConfirmPlan = [](tunaro::ui::TDialogPlan&) { return true; };  // the untagged file
       form.ButtonRenameClick();  // a template is remembered once it is used
       QCOMPARE(messages, QStringList());
       form.ComboBoxFileNameTemplate->setEditText(QStringLiteral("%1"));
@@ -82,9 +85,10 @@ class TWindowSettingsTest : public QObject {
     const auto folder = tunaro::ui::ParseCommandLine({"sub/"}, dir.Path());
     QCOMPARE(folder.Folder, dir / "sub");
     QVERIFY(folder.Files.empty());
-    const auto files = tunaro::ui::ParseCommandLine({"./sub/../b.wma", dir / "sub/a.mp3"}, "/x");
+    const auto files =
+        tunaro::ui::ParseCommandLine({"./sub/../b.wma", dir / "sub/a.mp3"}, dir.Path());
     QCOMPARE(files.Folder, std::string());
-    QCOMPARE(files.Files, std::vector<std::string>({"/x/b.wma", dir / "sub/a.mp3"}));
+    QCOMPARE(files.Files, std::vector<std::string>({dir / "b.wma", dir / "sub/a.mp3"}));
 
     TFormMain form(Desktop_.Path(), folder.Folder);
     QCOMPARE(form.ShellTreeView->Path(), dir / "sub");
@@ -97,6 +101,7 @@ class TWindowSettingsTest : public QObject {
   void qtSpeaksChinese() {
     QVERIFY(tunaro::ui::InstallQtTranslations());
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+    QCOMPARE(QLocale().language(), QLocale::Chinese);  // the file types in the file dialog
   }
 
   void countsFitSevenDigits() {
