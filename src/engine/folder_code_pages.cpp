@@ -65,26 +65,36 @@ TFolderReading TFolderCodePages::ReadingFor(
     reading.Page = CodePage_;
     return reading;
   }
-  const platform::TFileTexts own = LegacyTexts(read);
-  const std::string folder = ExtractFilePath(path);
-  auto it = Folders_.find(folder);
-  if (it == Folders_.end()) {
-    std::vector<platform::TFileTexts> files = {own};
-    for (const size_t k : Sample(index, folder)) {
-      if (k == index) continue;
-      if (const TTagRead* other = readEntry(k); other != nullptr && other->Found)
-        files.push_back(LegacyTexts(*other));
-    }
-    bool hasLegacyText = false;
-    for (const auto& file : files)
-      for (const std::string& text : file)
-        hasLegacyText = hasLegacyText || std::any_of(text.begin(), text.end(), [](char c) {
-                          return static_cast<unsigned char>(c) >= 0x80;
-                        });
-    it = Folders_.emplace(folder, platform::JudgeFolder(files)).first;
-    judged(folder, it->second, hasLegacyText);
+  // Files come folder by folder: the last folder's judgement serves the next file, without
+  // a look-up, as does the folder's own reading unless the folder mixes code pages.
+  const std::string_view folder = std::string_view(path).substr(0, path.rfind('/') + 1);
+  if (Last_ == Folders_.end() || Last_->first != folder) {
+    Last_ = Folders_.find(std::string(folder));
+    if (Last_ == Folders_.end()) Last_ = Judge(index, std::string(folder), read, readEntry, judged);
   }
-  return platform::FileReading(it->second, own);
+  return Last_->second.Mixed ? platform::FileReading(Last_->second, LegacyTexts(read))
+                             : Last_->second;
+}
+
+std::map<std::string, TFolderReading>::iterator TFolderCodePages::Judge(
+    size_t index, const std::string& folder, const TTagRead& read,
+    const std::function<const TTagRead*(size_t)>& readEntry,
+    const std::function<void(const std::string&, const TFolderReading&, bool)>& judged) {
+  std::vector<platform::TFileTexts> files = {LegacyTexts(read)};
+  for (const size_t k : Sample(index, folder)) {
+    if (k == index) continue;
+    if (const TTagRead* other = readEntry(k); other != nullptr && other->Found)
+      files.push_back(LegacyTexts(*other));
+  }
+  bool hasLegacyText = false;
+  for (const auto& file : files)
+    for (const std::string& text : file)
+      hasLegacyText = hasLegacyText || std::any_of(text.begin(), text.end(), [](char c) {
+                        return static_cast<unsigned char>(c) >= 0x80;
+                      });
+  const auto it = Folders_.emplace(folder, platform::JudgeFolder(files)).first;
+  judged(folder, it->second, hasLegacyText);
+  return it;
 }
 
 }  // namespace tunaro::engine

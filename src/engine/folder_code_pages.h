@@ -42,10 +42,15 @@ class TFolderCodePages {
  private:
   // The checked entries of the folder, in list order, from `index` on, at most kSampleFiles.
   std::vector<size_t> Sample(size_t index, const std::string& folder);
+  std::map<std::string, platform::TFolderReading>::iterator Judge(
+      size_t index, const std::string& folder, const TTagRead& read,
+      const std::function<const TTagRead*(size_t)>& readEntry,
+      const std::function<void(const std::string&, const platform::TFolderReading&, bool)>& judged);
 
   const TFileList& List_;
   const platform::TCodePage CodePage_;
   std::map<std::string, platform::TFolderReading> Folders_;
+  std::map<std::string, platform::TFolderReading>::iterator Last_ = Folders_.end();
   // Built on the first folder that is not all in one run of entries (a drop): every folder's
   // first checked entries.
   std::unordered_map<std::string, std::vector<size_t>> Index_;

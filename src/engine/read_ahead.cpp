@@ -12,6 +12,7 @@
 
 #include "platform/cache_warmer.h"
 #include "platform/fs.h"
+#include "platform/fs_calls.h"
 #include "platform/thread_priority.h"
 
 namespace tunaro::engine {
@@ -81,6 +82,7 @@ struct TReadAhead::TShared {
     // reads for itself what none has finished. The warming threads keep their priority:
     // their first looks hold that lock.
     platform::LowerThreadPriority(kReaderNiceSteps);
+    const platform::THeldFolders heldFolders;
     for (;;) {
       size_t number = 0;
       {

@@ -161,7 +161,8 @@ TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular) 
   read.Stamp = file.Stamp();
   read.Attributes = file.OwnAttributes();
   read.Found = row.Read(file, read.Texts);
-  read.Waited = file.Waited() || WallClockNs() - read.StartNs > kSlowRead;
+  read.Waited = file.Waited();
+  read.Slow = WallClockNs() - read.StartNs > kSlowRead;
   return read;
 }
 

@@ -104,9 +104,10 @@ struct TTagRead {
   platform::TFileStamp Stamp;
   int32_t Attributes = -1;  // the name's own, as platform::GetOwnAttributes gives
   int64_t StartNs = 0;      // the wall clock when the read began
-  // The read had to wait: for the disk (the file was not in the cache), or long enough that
-  // the file lies on a network.
+  // The read had to wait for the disk: the file was not in the page cache.
   bool Waited = false;
+  // The read took long, as over a network (or on a machine too busy to tell).
+  bool Slow = false;
 };
 
 // Opens the file and reads it with the reader of `kind`. `listedRegular`: a scan listed the

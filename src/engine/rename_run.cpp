@@ -1,6 +1,7 @@
 #include "engine/rename_run.h"
 
 #include <cerrno>
+#include <tuple>
 #include <unordered_map>
 
 #include "engine/folder_code_pages.h"
@@ -58,6 +59,21 @@ std::string FailReasonText(TFailReason reason, int err) {
 
 namespace {
 
+// When the run's own reads say that reading ahead pays: at once for a read that waited for
+// the disk, which RWF_NOWAIT tells for sure; after a few slow reads in a row, as over a
+// network, where one alone may be no more than a busy moment of the machine.
+class TColdReads {
+ public:
+  bool Noticed(const TTagRead& read) {
+    SlowInARow_ = read.Slow ? SlowInARow_ + 1 : 0;
+    return read.Waited || SlowInARow_ >= kSlowInARow;
+  }
+
+ private:
+  static constexpr int kSlowInARow = 4;
+  int SlowInARow_ = 0;
+};
+
 bool HasLineBreak(const std::string& path) {
   return path.find_first_of("\r\n") != std::string::npos;
 }
@@ -84,6 +100,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   names.Reserve(list.Count());
   TIoError error;
   platform::ForgetFileSystemAbilities();
+  const platform::THeldFolders heldFolders;
   if (keepLog) error = log.Open(folder, settings.Clock());
   if (!error && makeUndo) error = undo.Open(folder, settings.Clock());
 
@@ -91,15 +108,21 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   // preview and the real run then agree, and nothing is written or changed for a file that
   // cannot be renamed.
   std::unordered_map<std::string, int> folderWritable;
+  std::unordered_map<std::string, int>::iterator lastFolder = folderWritable.end();
   const auto folderReadOnly = [&](const std::string& path) {
-    const std::string dir = ExtractFilePath(path);
-    const auto [at, added] = folderWritable.try_emplace(dir, 0);
-    if (added) at->second = platform::FolderWritable(dir);
-    return at->second != 0;
+    // Files come folder by folder: the last folder's answer serves the next file.
+    const std::string_view dir = std::string_view(path).substr(0, path.rfind('/') + 1);
+    if (lastFolder == folderWritable.end() || lastFolder->first != dir) {
+      bool added = false;
+      std::tie(lastFolder, added) = folderWritable.try_emplace(std::string(dir), 0);
+      if (added) lastFolder->second = platform::FolderWritable(std::string(dir));
+    }
+    return lastFolder->second != 0;
   };
 
   TFieldValues values;
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
+  TColdReads coldReads;
   if (settings.ReadAheadAtOnce) readAhead.Start(0);
   // Under the automatic code page a folder's first file waits for the folder's judgement,
   // for which the run reads ahead what the read-ahead has not: kept here for their turn, and
@@ -113,7 +136,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     if (kind == TReaderKind::None) return nullptr;
     TTagRead& early = readEarly[k];
     if (!readAhead.Take(k, path, early)) early = ReadTag(kind, path, list.ListedRegular(k));
-    if (early.Waited) readAhead.Start(k);
+    if (coldReads.Noticed(early)) readAhead.Start(k);
     return &early;
   };
   const auto folderJudged = [&](const std::string& judged, const platform::TFolderReading& reading,
@@ -149,7 +172,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     else if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
       read = ReadTag(reader, oldPath, list.ListedRegular(static_cast<size_t>(i)));
     // A read that waited says the folder is cold (or far away): reading ahead pays from here.
-    if (read.Waited) readAhead.Start(static_cast<size_t>(i));
+    if (coldReads.Noticed(read)) readAhead.Start(static_cast<size_t>(i));
     if (early != readEarly.end()) readEarly.erase(early);
     const bool found = read.Found;
     if (found)

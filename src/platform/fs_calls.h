@@ -37,4 +37,16 @@ TFsCalls SystemFsCalls();
 // by forgetting it: a device number may name another file system by then.
 void ForgetFileSystemAbilities();
 
+// While held, the calling thread keeps the folder of the files it last read or renamed open
+// and names them in it; let go, the folder is closed. A run holds it from its start to its
+// end, and so does each of its read-ahead threads.
+void HoldFolders(bool hold);
+// Holds them for a scope.
+struct THeldFolders {
+  THeldFolders() { HoldFolders(true); }
+  ~THeldFolders() { HoldFolders(false); }
+  THeldFolders(const THeldFolders&) = delete;
+  THeldFolders& operator=(const THeldFolders&) = delete;
+};
+
 }  // namespace tunaro::platform

@@ -250,7 +250,55 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 
 namespace {
 
+// The folder of the files a thread reads and renames, held open (O_PATH): a run goes through
+// a folder's files one after another, and naming each by its name in the open folder spares
+// the system a walk of the whole path per call (a twentieth of a warm run). Held for a run
+// only: an open folder keeps its file system from being unmounted.
+class TFolderHandle {
+ public:
+  ~TFolderHandle() { Forget(); }
+  // The folder to name `path` in, and the name in it; AT_FDCWD and the path as it is when
+  // no folder is held or it cannot be opened.
+  int Resolve(const char* path, const char*& name) {
+    name = path;
+    const char* slash = std::strrchr(path, '/');
+    if (!Held_ || slash == nullptr || slash[1] == 0) return AT_FDCWD;
+    const std::string_view folder(path, static_cast<size_t>(slash - path + 1));
+    if (folder != Folder_) {
+      Forget();
+      Folder_.assign(folder);
+      Fd_ = open(Folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (Fd_ < 0) return AT_FDCWD;
+    name = slash + 1;
+    return Fd_;
+  }
+  void Hold(bool hold) {
+    if (!hold) Forget();
+    Held_ = hold;
+  }
+
+ private:
+  void Forget() {
+    if (Fd_ >= 0) close(Fd_);
+    Fd_ = -1;
+    Folder_.clear();
+  }
+  bool Held_ = false;
+  int Fd_ = -1;
+  std::string Folder_;
+};
+
+thread_local TFolderHandle gFolder;
+
 int SystemRenameNoReplace(const char* from, const char* to) {
+  const char* fromName = nullptr;
+  const int dir = gFolder.Resolve(from, fromName);
+  const char* slash = std::strrchr(to, '/');
+  // Within the held folder both names are taken in it; else both paths as they are.
+  if (dir != AT_FDCWD && slash != nullptr && slash - to == fromName - 1 - from &&
+      std::strncmp(from, to, static_cast<size_t>(slash - to)) == 0)
+    return renameat2(dir, fromName, dir, slash + 1, RENAME_NOREPLACE);
   return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 int SystemRenameExchange(const char* from, const char* to) {
@@ -618,6 +666,10 @@ void ForgetFileSystemAbilities() {
   cache.HaveLast = false;
 }
 
+void HoldFolders(bool hold) {
+  gFolder.Hold(hold);
+}
+
 int RenameNoReplace(const std::string& oldPath, const std::string& newPath) {
   if (oldPath == newPath) {
     struct stat st;
@@ -754,7 +806,9 @@ int OpenRegularFile(const std::string& path, TReadableFile& file, bool listedReg
     // a walk of the path) per file. Should something else have taken the name since, a link
     // is refused by O_NOFOLLOW and looked at as below, and anything but a regular file is
     // closed unread; O_NONBLOCK keeps a FIFO's open from waiting.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const char* name = nullptr;
+    const int dir = gFolder.Resolve(path.c_str(), name);
+    const int fd = openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd >= 0) {
       struct stat st;
       const bool looked = FsCalls().Fstat(fd, &st) == 0;
