@@ -159,9 +159,12 @@ def main():
         for cold in (False, True):
             if cold and (not cold_ok or type_ != "mp3" or count != sizes[0]):
                 continue
+            reps = args.cold_pairs if cold else args.pairs
+            if reps == 0:
+                continue
             times = {name: [] for name, _ in tools}
             results = {}
-            for rep in range(args.cold_pairs if cold else args.pairs):
+            for rep in range(reps):
                 for name, cmd in (tools if rep % 2 == 0 else tools[::-1]):
                     fresh(master, work)
                     c = (cmd + ["-e", "." + type_] if name == "floor"

@@ -38,6 +38,7 @@ class TReadAhead {
   // a file in a few system calls. Once only.
   void Start(size_t index);
   bool Started() const { return Started_; }
+  unsigned Threads() const { return Threads_; }
   // What it did: threads started, and files their readers read.
   unsigned ThreadsStarted() const { return ThreadsStarted_; }
   size_t Reads() const;

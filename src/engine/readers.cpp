@@ -150,9 +150,9 @@ int64_t WallClockNs() {
 
 }  // namespace
 
-TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular) {
+TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular, bool timed) {
   TTagRead read;
-  read.StartNs = WallClockNs();
+  if (timed) read.StartNs = WallClockNs();
   const TReaderRow& row = ReaderRow(kind);
   if (row.Read == nullptr) return read;
   tags::TReadOnlyFile file;
@@ -162,7 +162,7 @@ TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular) 
   read.Attributes = file.OwnAttributes();
   read.Found = row.Read(file, read.Texts);
   read.Waited = file.Waited();
-  read.Slow = WallClockNs() - read.StartNs > kSlowRead;
+  read.Slow = timed && WallClockNs() - read.StartNs > kSlowRead;
   return read;
 }
 

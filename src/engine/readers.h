@@ -111,8 +111,11 @@ struct TTagRead {
 };
 
 // Opens the file and reads it with the reader of `kind`. `listedRegular`: a scan listed the
-// name as a regular file of its own (TFileList::ListedRegular).
-TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular = false);
+// name as a regular file of its own (TFileList::ListedRegular). `timed`: the read notes its
+// start and whether it was slow; a read used at once, with nothing more to learn from its
+// time, need not ask the clock.
+TTagRead ReadTag(TReaderKind kind, const std::string& path, bool listedRegular = false,
+                 bool timed = true);
 
 // Whether the name still holds the file as it was read, for a read made some time before its
 // use (ahead of the run): the name looked at again gives the stamp seen before the reads, and

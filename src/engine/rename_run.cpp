@@ -64,6 +64,11 @@ namespace {
 // network, where one alone may be no more than a busy moment of the machine.
 class TColdReads {
  public:
+  // Whether a read's time still tells anything: not once the read-ahead started, or where
+  // there is none.
+  bool Listening(const TReadAhead& readAhead) const {
+    return !readAhead.Started() && readAhead.Threads() > 0;
+  }
   bool Noticed(const TTagRead& read) {
     SlowInARow_ = read.Slow ? SlowInARow_ + 1 : 0;
     return read.Waited || SlowInARow_ >= kSlowInARow;
@@ -170,7 +175,8 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     if (early != readEarly.end() && early->second.Found && StillAsRead(early->second, oldPath))
       read = std::move(early->second);
     else if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
-      read = ReadTag(reader, oldPath, list.ListedRegular(static_cast<size_t>(i)));
+      read = ReadTag(reader, oldPath, list.ListedRegular(static_cast<size_t>(i)),
+                     coldReads.Listening(readAhead));
     // A read that waited says the folder is cold (or far away): reading ahead pays from here.
     if (coldReads.Noticed(read)) readAhead.Start(static_cast<size_t>(i));
     if (early != readEarly.end()) readEarly.erase(early);
@@ -195,7 +201,7 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     std::string newPath;
     if (noName == TFailReason::None) {
       newPath = BuildNewPath(oldPath, settings.Template, values);
-      const std::string name = ExtractFileName(newPath);
+      const std::string_view name = std::string_view(newPath).substr(newPath.rfind('/') + 1);
       if (name.find_first_not_of(' ') >= name.size() - ext.size()) noName = TFailReason::EmptyName;
     }
     if (noName != TFailReason::None) {
