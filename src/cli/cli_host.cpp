@@ -40,7 +40,8 @@ void TCliHost::FolderCodePage(const std::string& folder, const platform::TFolder
 void TCliHost::FileDone(const engine::TFileOutcome& outcome) {
   if (!PrintOutcomes_) return;
   EndProgress();
-  std::string line = outcome.Success ? kSuccessWord : kFailureWord;
+  std::string& line = Line_;  // kept: a run prints a line a file
+  line.assign(outcome.Success ? kSuccessWord : kFailureWord);
   line += outcome.OldPath;
   line += " -> ";
   line += outcome.NewPath;

@@ -33,6 +33,7 @@ class TCliHost : public engine::TEngineHost {
   std::string DesktopDir_;
   bool Progress_ = false;
   bool ProgressShown_ = false;
+  std::string Line_;
   bool PrintOutcomes_ = true;
   std::chrono::steady_clock::time_point LastDraw_{};
 };

@@ -25,10 +25,11 @@ constexpr TCommandUsage kUsages[] = {
      "      the run log and the undo batch file into the desktop folder (or DIR);\n"
      "      -n: show what would be renamed, change nothing.\n"
      "      --read-ahead N: threads that read the next files' tags ahead of the run\n"
-     "      (16 by default; 0: none).\n"
+     "      (16 by default, fewer while the files are in the cache; 0: none).\n"
      "      CODEPAGE: how tags without a stated encoding are read (ID3v1, ID3v2 Latin-1\n"
-     "      frames, RealMedia, TwinVQ): auto (default: UTF-8 where the bytes clearly are,\n"
-     "      else GBK), gbk, big5, sjis, cp1252.\n"},
+     "      frames, APEv1, RealMedia, TwinVQ, WAV INFO): auto (default: each folder's\n"
+     "      texts judged together; where that tells nothing, UTF-8 where the bytes\n"
+     "      clearly are, else GBK), gbk, big5, sjis, cp949, cp1251, cp1252, cp1250, utf8.\n"},
     {"tags",
      "  tunaro-cli tags [-c CODEPAGE] FILE...\n"
      "      Prints what each reader finds in the files, one JSON object per line, and the\n"

@@ -88,27 +88,30 @@ std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values, si
   return text;
 }
 
-bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values) {
-  bool any = false;
+unsigned PlaceholdersIn(std::string_view tmpl) {
+  unsigned used = 0;
+  for (size_t at = tmpl.find('%'); at != std::string_view::npos; at = tmpl.find('%', at + 1))
+    if (at + 1 < tmpl.size() && tmpl[at + 1] >= '1' && tmpl[at + 1] <= '6')
+      used |= 1u << (tmpl[at + 1] - '1');
+  return used;
+}
+
+bool EveryPlaceholderEmpty(unsigned placeholders, const TFieldValues& values) {
+  if (placeholders == 0) return false;
   for (size_t k = 0; k < values.size(); ++k) {
-    const char placeholder[3] = {'%', static_cast<char>('1' + k), '\0'};
-    if (tmpl.find(placeholder) == std::string_view::npos) continue;
-    any = true;
+    if (!(placeholders & (1u << k))) continue;
     const std::string& value = values[k];
     if (k == 5 && value == "00") continue;
     for (unsigned char c : value)
       if (c > 0x20) return false;
   }
-  return any;
+  return true;
 }
 
-bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values) {
-  for (size_t k = 0; k < values.size(); ++k) {
-    const char placeholder[3] = {'%', static_cast<char>('1' + k), '\0'};
-    if (tmpl.find(placeholder) != std::string_view::npos &&
-        values[k].find(platform::kUndecodable) != std::string::npos)
+bool PlaceholderUndecodable(unsigned placeholders, const TFieldValues& values) {
+  for (size_t k = 0; k < values.size(); ++k)
+    if ((placeholders & (1u << k)) && values[k].find(platform::kUndecodable) != std::string::npos)
       return true;
-  }
   return false;
 }
 

@@ -29,13 +29,22 @@ std::string ExpandTemplate(std::string_view tmpl, const TFieldValues& values,
 // beginning after each replacement, ends on this text.
 bool ExpansionEnds(std::string_view text, std::string_view placeholder, std::string_view value);
 
+// Which of %1..%6 the template holds: bit k for %(k+1). A run asks it once, not per file.
+unsigned PlaceholdersIn(std::string_view tmpl);
+
 // Whether the template holds a placeholder and every one it holds has an empty value (blanks
 // only). Track text "00" counts as empty: it stands for a missing track number.
-bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values);
+bool EveryPlaceholderEmpty(unsigned placeholders, const TFieldValues& values);
+inline bool EveryPlaceholderEmpty(std::string_view tmpl, const TFieldValues& values) {
+  return EveryPlaceholderEmpty(PlaceholdersIn(tmpl), values);
+}
 
 // Whether a placeholder of the template has a value holding U+FFFD: a text its code page
 // could not decode, which would put garbage into the name.
-bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values);
+bool PlaceholderUndecodable(unsigned placeholders, const TFieldValues& values);
+inline bool PlaceholderUndecodable(std::string_view tmpl, const TFieldValues& values) {
+  return PlaceholderUndecodable(PlaceholdersIn(tmpl), values);
+}
 
 // The nine single-byte replacements in their order: / > < | : * ? \ " become
 // blank ) ( blank - blank blank blank '. Control characters (0x00 to 0x1F and 0x7F) become

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -111,6 +112,43 @@ TReadAhead::TReadAhead(const TFileList& list, unsigned threads, size_t window)
       Threads_(threads),
       Reach_(window) {}
 
+unsigned TReadAhead::FewReaders() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 1 ? cores - 1 : 0;
+}
+
+unsigned TReadAhead::StartReaders(unsigned count) {
+  // Detached: each thread holds the shared state, so stopping never waits for a read.
+  // A thread that cannot be had leaves fewer: the run reads for itself what none reads.
+  unsigned started = 0;
+  try {
+    for (; started < count; ++started) std::thread(TShared::Work, Shared_).detach();
+  } catch (const std::system_error&) {
+  }
+  ThreadsStarted_ += started;
+  return started;
+}
+
+void TReadAhead::StartFew(size_t index) {
+  if (Shared_ || Started_ || index >= List_.Count() || Window_ == 0) return;
+  const unsigned threads =
+      std::min({Threads_, FewReaders(),
+                static_cast<unsigned>(std::min<size_t>(List_.Count() - index,
+                                                       std::numeric_limits<unsigned>::max()))});
+  // Over a network a reader's read is no cheaper than the run's, and a result checked
+  // again can cost a round trip of its own: there all start together, once reads are slow.
+  if (threads == 0 || platform::IsRemoteFileSystem(List_.Path(index))) return;
+  Shared_ = std::make_shared<TShared>(Window_);
+  Batch_.reserve(Window_);
+  if (StartReaders(threads) == 0) {
+    Shared_.reset();
+    return;
+  }
+  Next_ = index + 1;  // the run reads the entry it is at itself
+  LookNext_ = index + Window_;
+  Advance(index);
+}
+
 void TReadAhead::Start(size_t index) {
   if (Started_) return;
   Started_ = true;
@@ -128,29 +166,36 @@ void TReadAhead::Start(size_t index) {
     threads *= 2;
     Reach_ = std::min(Window_, size_t{2} * threads);
   }
-  Shared_ = std::make_shared<TShared>(Window_);
-  Batch_.reserve(Window_);
-  // Detached: each thread holds the shared state, so stopping never waits for a read.
-  // A thread that cannot be had leaves fewer: the run reads for itself what none reads.
-  unsigned started = 0;
-  try {
-    for (; started < threads; ++started) std::thread(TShared::Work, Shared_).detach();
-    // As many threads warm the cache far ahead as read tags near the run, as far as the
-    // files they hold open at once stay within the process's budget; a small budget is
-    // shared out in smaller batches first (under the common limit of 1024: 8 of 32).
-    if (!remote && List_.Count() - index > Window_) {
-      const size_t budget = platform::TCacheWarmer::OpenFilesBudget();
-      const auto lookers =
-          static_cast<unsigned>(std::clamp<size_t>(budget / (kLookBatch / 2), 1, threads));
-      const size_t batch = std::clamp<size_t>(budget / lookers, 1, kLookBatch);
-      for (unsigned t = 0; t < lookers; ++t) std::thread(TShared::Look, Shared_, batch).detach();
-    }
-  } catch (const std::system_error&) {
+  const bool few = Shared_ != nullptr;
+  if (!few) {
+    Shared_ = std::make_shared<TShared>(Window_);
+    Batch_.reserve(Window_);
   }
-  if (started == 0) Shared_.reset();
-  ThreadsStarted_ = started;
-  Next_ = index + 1;            // the run reads the entry it is at itself
-  LookNext_ = index + Window_;  // the nearer entries are looked at by the threads that read them
+  StartReaders(threads > ThreadsStarted_ ? threads - ThreadsStarted_ : 0);
+  if (ThreadsStarted_ == 0) {
+    Shared_.reset();
+    return;
+  }
+  // As many threads warm the cache far ahead as read tags near the run, as far as the
+  // files they hold open at once stay within the process's budget; a small budget is
+  // shared out in smaller batches first (under the common limit of 1024: 8 of 32).
+  if (!remote && List_.Count() - index > Window_) {
+    const size_t budget = platform::TCacheWarmer::OpenFilesBudget();
+    const auto lookers =
+        static_cast<unsigned>(std::clamp<size_t>(budget / (kLookBatch / 2), 1, threads));
+    const size_t batch = std::clamp<size_t>(budget / lookers, 1, kLookBatch);
+    try {
+      for (unsigned t = 0; t < lookers; ++t) {
+        std::thread(TShared::Look, Shared_, batch).detach();
+        Looking_ = true;
+      }
+    } catch (const std::system_error&) {
+    }
+  }
+  if (!few) {
+    Next_ = index + 1;            // the run reads the entry it is at itself
+    LookNext_ = index + Window_;  // the nearer entries are looked at by the threads that read them
+  }
   Advance(index);
 }
 
@@ -168,7 +213,7 @@ void TReadAhead::Advance(size_t index) {
     Stop();
     return;
   }
-  QueueLooks(index);
+  if (Looking_) QueueLooks(index);
   if (Next_ < index) Next_ = index;
   // Refilled in batches, when half the window has been used up: one wake-up per batch, not
   // a system call per file.

@@ -32,14 +32,19 @@ class TReadAhead {
   // nothing.
   TReadAhead(const TFileList& list, unsigned threads, size_t window);
 
-  // Begins reading ahead of entry `index`, which the run reads itself. Called when the run
-  // finds that a read of its own had to wait (the folder is not in the cache, or is on a
-  // network): in a warm folder the threads would only take the CPU from the run, which reads
-  // a file in a few system calls. Once only.
+  // Begins with a few readers ahead of entry `index`, which the run reads itself: one core's
+  // worth less than the machine has (none on one core). In a warm folder these take the
+  // opens and reads off the run's thread, which is left with a look and the rename; more
+  // would only take the CPU from the run. Not on a network file system.
+  void StartFew(size_t index);
+  // Brings every reader, and the threads that warm the cache further ahead. Called when a
+  // read had to wait (the folder is not in the cache, or is on a network). Once only.
   void Start(size_t index);
   bool Started() const { return Started_; }
+  // The readers StartFew starts on this machine.
+  static unsigned FewReaders();
   unsigned Threads() const { return Threads_; }
-  // What it did: threads started, and files their readers read.
+  // What it did: readers started, and files they read.
   unsigned ThreadsStarted() const { return ThreadsStarted_; }
   size_t Reads() const;
   ~TReadAhead();
@@ -66,6 +71,7 @@ class TReadAhead {
  private:
   struct TShared;
   void QueueLooks(size_t index);
+  unsigned StartReaders(unsigned count);  // returns how many could be had
 
   const TFileList& List_;
   const uint64_t Generation_;
@@ -74,7 +80,8 @@ class TReadAhead {
   size_t Reach_;         // how far ahead the readers go: the window, less over a network
   bool Remote_ = false;  // the files lie on a network file system
   bool Started_ = false;
-  unsigned ThreadsStarted_ = 0;
+  unsigned ThreadsStarted_ = 0;             // readers
+  bool Looking_ = false;                    // threads warm the cache further ahead
   std::shared_ptr<TShared> Shared_;         // null: no read-ahead, or stopped
   size_t Next_ = 0;                         // the first entry not yet queued for reading
   size_t LookNext_ = 0;                     // the first entry not yet queued for a look

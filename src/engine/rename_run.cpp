@@ -1,6 +1,7 @@
 #include "engine/rename_run.h"
 
 #include <cerrno>
+#include <functional>
 #include <tuple>
 #include <unordered_map>
 
@@ -69,8 +70,10 @@ class TColdReads {
   bool Listening(const TReadAhead& readAhead) const {
     return !readAhead.Started() && readAhead.Threads() > 0;
   }
-  bool Noticed(const TTagRead& read) {
-    SlowInARow_ = read.Slow ? SlowInARow_ + 1 : 0;
+  // `own`: the run read it itself. A reader's read counts only when it waited for the disk:
+  // the readers run below the run's priority, and a busy moment makes them slow.
+  bool Noticed(const TTagRead& read, bool own) {
+    if (own) SlowInARow_ = read.Slow ? SlowInARow_ + 1 : 0;
     return read.Waited || SlowInARow_ >= kSlowInARow;
   }
 
@@ -126,30 +129,37 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
   };
 
   TFieldValues values;
+  const unsigned placeholders = PlaceholdersIn(settings.Template);
   TReadAhead readAhead(list, settings.ReadAheadThreads, settings.ReadAheadWindow);
   TColdReads coldReads;
-  if (settings.ReadAheadAtOnce) readAhead.Start(0);
+  if (settings.ReadAheadAtOnce)
+    readAhead.Start(0);
+  else
+    readAhead.StartFew(0);
   // Under the automatic code page a folder's first file waits for the folder's judgement,
   // for which the run reads ahead what the read-ahead has not: kept here for their turn, and
   // used then if the file is still as it was read.
   TFolderCodePages folderCodePages(list, settings.CodePage);
   std::unordered_map<size_t, TTagRead> readEarly;
-  const auto readEntry = [&](size_t k) -> const TTagRead* {
+  // Made once: each would otherwise be wrapped anew, on the heap, for every file.
+  const std::function<const TTagRead*(size_t)> readEntry = [&](size_t k) -> const TTagRead* {
     if (k >= list.Count()) return nullptr;
     const std::string path = list.Path(k);
     const TReaderKind kind = ReaderForExtension(ExtractFileExt(path));
     if (kind == TReaderKind::None) return nullptr;
     TTagRead& early = readEarly[k];
-    if (!readAhead.Take(k, path, early)) early = ReadTag(kind, path, list.ListedRegular(k));
-    if (coldReads.Noticed(early)) readAhead.Start(k);
+    const bool own = !readAhead.Take(k, path, early);
+    if (own) early = ReadTag(kind, path, list.ListedRegular(k));
+    if (coldReads.Noticed(early, own)) readAhead.Start(k);
     return &early;
   };
-  const auto folderJudged = [&](const std::string& judged, const platform::TFolderReading& reading,
-                                bool hasLegacyText) {
-    const std::string text = FolderReadingText(reading, hasLegacyText);
-    host.FolderCodePage(judged, reading, text);
-    if (keepLog && !text.empty() && !error) error = log.FolderCodePage(judged, text);
-  };
+  const std::function<void(const std::string&, const platform::TFolderReading&, bool)>
+      folderJudged = [&](const std::string& judged, const platform::TFolderReading& reading,
+                         bool hasLegacyText) {
+        const std::string text = FolderReadingText(reading, hasLegacyText);
+        host.FolderCodePage(judged, reading, text);
+        if (keepLog && !text.empty() && !error) error = log.FolderCodePage(judged, text);
+      };
   // The total, the entry and its check mark are read anew in every pass: the list may be
   // replaced while the counter display lets other events run.
   bool stopped = false;
@@ -172,13 +182,15 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
     // A read made early for the folder's judgement is used as a read-ahead one is: while the
     // name still holds the file as it was read.
     const auto early = readEarly.find(static_cast<size_t>(i));
+    bool own = false;
     if (early != readEarly.end() && early->second.Found && StillAsRead(early->second, oldPath))
       read = std::move(early->second);
-    else if (reader != TReaderKind::None && !readAhead.Take(static_cast<size_t>(i), oldPath, read))
+    else if (reader != TReaderKind::None &&
+             (own = !readAhead.Take(static_cast<size_t>(i), oldPath, read)))
       read = ReadTag(reader, oldPath, list.ListedRegular(static_cast<size_t>(i)),
                      coldReads.Listening(readAhead));
     // A read that waited says the folder is cold (or far away): reading ahead pays from here.
-    if (coldReads.Noticed(read)) readAhead.Start(static_cast<size_t>(i));
+    if (coldReads.Noticed(read, own)) readAhead.Start(static_cast<size_t>(i));
     if (early != readEarly.end()) readEarly.erase(early);
     const bool found = read.Found;
     if (found)
@@ -193,9 +205,9 @@ TIoError RenameRun(TEngineHost& host, TReaders&, const TRunSettings& settings, T
       noName = TFailReason::NoReader;
     else if (!found)
       noName = TFailReason::NoTagData;
-    else if (EveryPlaceholderEmpty(settings.Template, values))
+    else if (EveryPlaceholderEmpty(placeholders, values))
       noName = TFailReason::EmptyFields;
-    else if (PlaceholderUndecodable(settings.Template, values))
+    else if (PlaceholderUndecodable(placeholders, values))
       noName = TFailReason::Undecodable;
     // Nor does a name of blanks alone: the extension would be left as a hidden name (".mp3").
     std::string newPath;
