@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <limits>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -131,10 +130,8 @@ unsigned TReadAhead::StartReaders(unsigned count) {
 
 void TReadAhead::StartFew(size_t index) {
   if (Shared_ || Started_ || index >= List_.Count() || Window_ == 0) return;
-  const unsigned threads =
-      std::min({Threads_, FewReaders(),
-                static_cast<unsigned>(std::min<size_t>(List_.Count() - index,
-                                                       std::numeric_limits<unsigned>::max()))});
+  const auto threads =
+      static_cast<unsigned>(std::min<size_t>({Threads_, FewReaders(), List_.Count() - index}));
   // Over a network a reader's read is no cheaper than the run's, and a result checked
   // again can cost a round trip of its own: there all start together, once reads are slow.
   if (threads == 0 || platform::IsRemoteFileSystem(List_.Path(index))) return;

@@ -509,19 +509,13 @@ std::string CaseMapped(std::string_view name, bool upper) {
   return out;
 }
 
-std::string_view NameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string_view(path)
-                                    : std::string_view(path).substr(slash + 1);
-}
-
 // Both paths in one folder, the names equal under either case mapping.
 bool FoldEqual(const std::string& a, const std::string& b) {
   const size_t slash = a.find_last_of('/');
   if (slash != b.find_last_of('/') ||
       (slash != std::string::npos && a.compare(0, slash, b, 0, slash) != 0))
     return false;
-  const std::string_view x = NameOf(a), y = NameOf(b);
+  const std::string_view x = BaseName(a), y = BaseName(b);
   return CaseMapped(x, true) == CaseMapped(y, true) || CaseMapped(x, false) == CaseMapped(y, false);
 }
 
@@ -718,7 +712,7 @@ bool FolderIgnoresCase(const std::string& folder) {
   // No entry to try: the folder's own name, in its parent on the same file system.
   struct stat self, found;
   const std::string trimmed = base.substr(0, base.size() - 1);
-  const std::string name(NameOf(trimmed));
+  const std::string name(BaseName(trimmed));
   const std::string other = otherCase(name);
   return !name.empty() && other != name && stat(dir.c_str(), &self) == 0 &&
          Look(FolderOf(trimmed) + "/" + other, found) && S_ISDIR(found.st_mode) &&
@@ -726,7 +720,7 @@ bool FolderIgnoresCase(const std::string& folder) {
 }
 
 std::string CaseRenameTemporary(const std::string& oldPath, int attempt) {
-  const std::string_view name = NameOf(oldPath);
+  const std::string_view name = BaseName(oldPath);
   std::string temporary = oldPath.substr(0, oldPath.size() - name.size()) + ".~";
   if (attempt > 0) temporary += std::to_string(attempt) + "~";
   if (temporary.size() - (oldPath.size() - name.size()) + name.size() <= NAME_MAX)

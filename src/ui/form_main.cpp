@@ -1048,8 +1048,9 @@ QString TFormMain::PrepareDesktop(bool make) const {
   // The user's own desktop is made as xdg-user-dirs makes it; a folder the window was given
   // otherwise is only looked at.
   const platform::TUserEnvironment env = platform::TUserEnvironment::FromProcess();
-  if (platform::MakeDesktopFolder(env, false).Path == DesktopDir_)
-    return DesktopProblem(platform::MakeDesktopFolder(env, make));
+  if (const platform::TDesktopFolder looked = platform::MakeDesktopFolder(env, false);
+      looked.Path == DesktopDir_)
+    return DesktopProblem(make ? platform::MakeDesktopFolder(env, true) : looked);
   const int state = DesktopDir_.empty() ? ENOENT : platform::FolderState(DesktopDir_);
   if (state == ENOENT && !DesktopDir_.empty())
     return U("无法使用桌面文件夹 %1：它不存在").arg(PathText(DesktopDir_));
